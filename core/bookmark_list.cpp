@@ -1,0 +1,90 @@
+#include "core/bookmark_list.h"
+
+#include <stdlib.h>
+
+#include "host/host_api.h"
+
+BookmarkList bookmark_list;
+
+bool BookmarkList::contains(uint32_t address) const
+{
+    for (const BookmarkNode* node = first_; node; node = node->next) {
+        if (node->address == address) return true;
+    }
+    return false;
+}
+
+bool BookmarkList::add_or_toggle(uint32_t address, bool allow_remove)
+{
+    return toggle(address, allow_remove) == TOGGLE_ADDED;
+}
+
+ToggleOutcome BookmarkList::toggle(uint32_t address, bool allow_remove)
+{
+    if (contains(address)) {
+        if (!allow_remove) return TOGGLE_ALREADY_PRESENT;
+        remove(address);
+        return TOGGLE_REMOVED;
+    }
+
+    BookmarkNode* previous = nullptr;
+    for (BookmarkNode* node = first_; node && node->address <= address; node = node->next) {
+        previous = node;
+    }
+
+    // Plain malloc keeps the C++ runtime's exception machinery out of the DLL.
+    BookmarkNode* fresh = static_cast<BookmarkNode*>(malloc(sizeof(BookmarkNode)));
+    if (!fresh) return TOGGLE_OUT_OF_MEMORY;
+    fresh->address = address;
+    if (previous) {
+        fresh->next = previous->next;
+        previous->next = fresh;
+    } else {
+        fresh->next = first_;
+        first_ = fresh;
+    }
+    return TOGGLE_ADDED;
+}
+
+void BookmarkList::remove(uint32_t address)
+{
+    BookmarkNode** link = &first_;
+    while (*link && (*link)->address != address) link = &(*link)->next;
+    BookmarkNode* node = *link;
+    if (!node) return;
+    *link = node->next;
+    free(node);
+}
+
+uint32_t BookmarkList::next_after(uint32_t address) const
+{
+    for (const BookmarkNode* node = first_; node; node = node->next) {
+        if (node->address > address) return node->address;
+    }
+    return 0;
+}
+
+uint32_t BookmarkList::previous_before(uint32_t address) const
+{
+    const BookmarkNode* node = first_;
+    if (!node || node->address >= address) return 0;
+    while (node->next && node->next->address < address) node = node->next;
+    return node->address;
+}
+
+void BookmarkList::clear()
+{
+    while (first_) {
+        BookmarkNode* node = first_;
+        host_log(node->address, -1, "Korvantis: Deleting bookmark from line %X", node->address);
+        first_ = node->next;
+        free(node);
+    }
+}
+
+unsigned BookmarkList::count() const
+{
+    unsigned total = 0;
+    for (const BookmarkNode* node = first_; node; node = node->next) ++total;
+    return total;
+}

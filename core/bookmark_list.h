@@ -1,0 +1,49 @@
+// The ordered set of bookmarked code addresses: a singly linked chain in
+// strictly ascending unsigned order, no duplicates, no size limit. Every
+// operation walks the chain from its first node.
+#pragma once
+
+#include <stdint.h>
+
+struct BookmarkNode {
+    uint32_t address;
+    BookmarkNode* next;
+};
+
+// What a toggle did to the list; add_or_toggle folds it into a bool.
+enum ToggleOutcome {
+    TOGGLE_ADDED,
+    TOGGLE_REMOVED,
+    TOGGLE_ALREADY_PRESENT,
+    TOGGLE_OUT_OF_MEMORY,  // the address was absent and no node could be had
+};
+
+class BookmarkList {
+public:
+    constexpr BookmarkList() : first_(nullptr) {}
+    // Unloading the module clears the list, which logs one line per entry.
+    ~BookmarkList() { clear(); }
+    BookmarkList(const BookmarkList&) = delete;
+    BookmarkList& operator=(const BookmarkList&) = delete;
+
+    bool contains(uint32_t address) const;
+    // True when the address was added; false when it was already present
+    // (and then removed if allow_remove is set) or could not be stored.
+    bool add_or_toggle(uint32_t address, bool allow_remove);
+    ToggleOutcome toggle(uint32_t address, bool allow_remove);
+    // Only for an address that is present.
+    void remove(uint32_t address);
+    uint32_t next_after(uint32_t address) const;
+    uint32_t previous_before(uint32_t address) const;
+    // Removes every entry, logging "Korvantis: Deleting bookmark from line %X" for each.
+    void clear();
+    unsigned count() const;
+    // In-order visit, ascending: for (const BookmarkNode* n = first(); n; n = n->next)
+    const BookmarkNode* first() const { return first_; }
+
+private:
+    BookmarkNode* first_;
+};
+
+// The one list of the process.
+extern BookmarkList bookmark_list;

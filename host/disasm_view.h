@@ -1,0 +1,26 @@
+// The host's record of the CPU disassembler pane. The plug-in reads two
+// unaligned little-endian 32-bit fields of it and nothing else.
+#pragma once
+
+#include <stdint.h>
+
+const unsigned DISASM_VIEW_ACTIVE_OFFSET = 889;    // non-zero: the pane can offer the menu entry
+const unsigned DISASM_VIEW_SELECTED_OFFSET = 901;  // address of the selected line
+const unsigned DISASM_VIEW_MIN_SIZE = 905;         // bytes the two fields need
+
+// Byte-wise little-endian read: no alignment or aliasing assumptions.
+inline uint32_t read_le32(const void* base, unsigned offset)
+{
+    const unsigned char* p = static_cast<const unsigned char*>(base) + offset;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+inline uint32_t disasm_view_active(const void* view)
+{
+    return read_le32(view, DISASM_VIEW_ACTIVE_OFFSET);
+}
+
+inline uint32_t disasm_view_selected_address(const void* view)
+{
+    return read_le32(view, DISASM_VIEW_SELECTED_OFFSET);
+}

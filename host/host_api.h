@@ -1,0 +1,31 @@
+// The seven services the debugger exports to its plug-ins, imported from
+// OLLYDBG.EXE by ordinal (see host/ollydbg_imports.def). Everything is cdecl.
+// This header is free of Win32 so the portable code and its native tests can
+// include it; tests link their own recording definitions.
+#pragma once
+
+#include <stdint.h>
+
+extern "C" {
+
+// Ordinal 2: one line in the host's log; emphasis is -1, 0 or 1.
+void host_log(uint32_t address, int emphasis, const char* format, ...);
+// Ordinal 54: a one-line notice for the user.
+void host_notice(const char* text);
+// Ordinal 88: selector 53 gives the CPU disassembler's view record, or null.
+void* host_get_value(int selector);
+// Ordinal 89: the integer stored for this plug-in under key, or fallback.
+int host_read_int(void* instance, const char* key, int fallback);
+// Ordinal 91: stores one tagged record in the project file being written;
+// non-zero when stored.
+int host_save_record(uint32_t tag, uint32_t size, const void* data);
+// Ordinal 92: stores an integer under key for later reads and later runs.
+int host_write_int(void* instance, const char* key, int value);
+// Ordinal 107: moves the CPU window; the plug-in always passes (0, address, 0, 0, 13).
+void host_goto_code(uint32_t thread, uint32_t code_address, uint32_t dump_address,
+                    uint32_t stack_address, int mode);
+
+}  // extern "C"
+
+// Selector of host_get_value that answers the CPU disassembler's view.
+const int HOST_VALUE_CPU_DISASM = 53;

@@ -1,0 +1,122 @@
+#include "host/menus.h"
+
+#include "core/bookmark_commands.h"
+#include "core/bookmark_list.h"
+#include "host/disasm_view.h"
+#include "host/globals.h"
+#include "host/host_api.h"
+#include "persistence/settings_keys.h"
+#include "ui/settings_dialog.h"
+
+namespace {
+
+enum MainMenuAction { ACTION_SHOW_HIDE, ACTION_CLEAR, ACTION_SETTINGS, ACTION_ABOUT };
+const int ACTION_TOGGLE_BOOKMARK = 0;  // the one entry of the disassembler's menu
+
+int setting(const char* key)
+{
+    return host_read_int(module_instance, key, 0);
+}
+
+void show_or_hide_panel()
+{
+    ShowWindow(panel_window, IsWindowVisible(panel_window) ? SW_HIDE : SW_SHOWNORMAL);
+}
+
+void show_about_box()
+{
+    // Four short lines: the name line, the credit, an empty line and the build
+    // stamp come to well under 128 characters.
+    char text[128];
+    wsprintfA(text, "%s plugin v%s\n%s\n\nCompiled %s %s", PLUGIN_NAME, PLUGIN_VERSION,
+              "By " PLUGIN_CREDIT, __DATE__, __TIME__);
+    MessageBoxA(host_main_window, text, PLUGIN_NAME, MB_ICONINFORMATION);
+}
+
+// The first binding whose stored key code equals key, or HOTKEY_COUNT.
+HotkeyId binding_for_key(int key)
+{
+    for (int id = 0; id < HOTKEY_COUNT; ++id) {
+        if (key == setting(HOTKEY_KEYS[id].key)) return HotkeyId(id);
+    }
+    return HOTKEY_COUNT;
+}
+
+// Each flag is read only when the one before it matched.
+bool modifiers_match(HotkeyId id, int alt, int shift, int ctrl)
+{
+    const HotkeyKeys& keys = HOTKEY_KEYS[id];
+    return alt == setting(keys.alt) && shift == setting(keys.shift) && ctrl == setting(keys.ctrl);
+}
+
+}  // namespace
+
+int plugin_menu(int origin, char* text_buffer, const void* item)
+{
+    // The main menu's description is the longest: 63 characters and the zero.
+    char text[64];
+    if (origin == ORIGIN_MAIN_MENU) {
+        wsprintfA(text, "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 %s v%s", PLUGIN_NAME,
+                  PLUGIN_VERSION);
+    } else if (origin == ORIGIN_CPU_DISASM) {
+        if (!host_read_int(module_instance, KEY_SHOW_TOGGLE_BOOKMARK, 1)) return 0;
+        if (!item || !disasm_view_active(item)) return 0;
+        const uint32_t address = disasm_view_selected_address(item);
+        wsprintfA(text, "0 Toggle Bookmark \t%C[%08X]", bookmark_list.contains(address) ? '-' : '+',
+                  address);
+    } else {
+        return 0;
+    }
+    lstrcpyA(text_buffer, text);
+    return 1;
+}
+
+void plugin_action(int origin, int action, const void*)
+{
+    if (origin == ORIGIN_MAIN_MENU) {
+        switch (action) {
+        case ACTION_SHOW_HIDE: show_or_hide_panel(); break;
+        case ACTION_CLEAR: clear_bookmarks(); break;
+        case ACTION_SETTINGS: run_settings_dialog(); break;
+        case ACTION_ABOUT: show_about_box(); break;
+        }
+    } else if (origin == ORIGIN_CPU_DISASM && action == ACTION_TOGGLE_BOOKMARK) {
+        // The item is not trusted for the address: the view is asked afresh.
+        const uint32_t address = selected_line_address();
+        if (address) {
+            toggle_bookmark(address, true);
+        } else {
+            MessageBeep(0);
+        }
+    }
+}
+
+int plugin_shortcut(int origin, int ctrl, int alt, int shift, int key)
+{
+    if (origin != ORIGIN_CPU_DISASM) return 0;
+    const void* view = host_get_value(HOST_VALUE_CPU_DISASM);  // before any key test
+    const HotkeyId id = binding_for_key(key);
+    if (id == HOTKEY_COUNT || !modifiers_match(id, alt, shift, ctrl)) return 0;
+
+    const uint32_t address = view ? disasm_view_selected_address(view) : 0;
+    switch (id) {
+    case HOTKEY_TOGGLE:
+        if (address) {
+            toggle_bookmark(address, true);
+        } else {
+            MessageBeep(0);
+        }
+        return 1;
+    case HOTKEY_PREVIOUS:
+        if (!address) return 0;
+        navigate_previous(address);
+        return 1;
+    case HOTKEY_NEXT:
+        if (!address) return 0;
+        navigate_next(address);
+        return 1;
+    case HOTKEY_COUNT:
+        break;
+    }
+    return 0;
+}

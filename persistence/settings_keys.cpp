@@ -1,0 +1,38 @@
+#include "persistence/settings_keys.h"
+
+const char KEY_AUTO_SHOW[] = "auto_show";
+const char KEY_LOAD_OLD_BOOKMARKS[] = "load_old_bookmarks";
+const char KEY_SHOW_TOGGLE_BOOKMARK[] = "show_toggle_bookmark";
+const char KEY_TOP[] = "top";
+const char KEY_LEFT[] = "left";
+
+const HotkeyKeys HOTKEY_KEYS[HOTKEY_COUNT] = {
+    {"hotkey_toggle__key", "hotkey_toggle__alt", "hotkey_toggle__shift", "hotkey_toggle__ctrl"},
+    {"hotkey_previous__key", "hotkey_previous__alt", "hotkey_previous__shift", "hotkey_previous__ctrl"},
+    {"hotkey_next__key", "hotkey_next__alt", "hotkey_next__shift", "hotkey_next__ctrl"},
+};
+
+namespace {
+const unsigned FLAG_SHIFT = 1;
+const unsigned FLAG_CONTROL = 2;
+const unsigned FLAG_ALT = 4;
+}  // namespace
+
+HotkeyBinding binding_from_hotkey_word(uint32_t word)
+{
+    const unsigned flags = (word >> 8) & 0xFF;
+    HotkeyBinding binding;
+    binding.key = int(word & 0xFF);
+    binding.alt = (flags & FLAG_ALT) ? 1 : 0;
+    binding.shift = (flags & FLAG_SHIFT) ? 1 : 0;
+    binding.ctrl = (flags & FLAG_CONTROL) ? 1 : 0;
+    return binding;
+}
+
+uint16_t hotkey_word_from_binding(const HotkeyBinding& binding)
+{
+    const unsigned flags = (binding.alt ? FLAG_ALT : 0) | (binding.shift ? FLAG_SHIFT : 0) |
+                           (binding.ctrl ? FLAG_CONTROL : 0);
+    // The key's low 16 bits go in as they are, as the control's word holds them.
+    return uint16_t((flags << 8) | (unsigned(binding.key) & 0xFFFF));
+}

@@ -1,0 +1,17 @@
+// Ids shared by the resource script and the code.
+#pragma once
+
+#define IDD_PANEL 101
+#define IDC_PANEL_PREVIOUS 1002
+#define IDC_PANEL_NEXT 1003
+#define IDC_PANEL_TOGGLE 1004
+
+#define IDD_SETTINGS 126
+#define IDC_LOAD_OLD_BOOKMARKS 1011
+#define IDC_AUTO_SHOW 1012
+#define IDC_SETTINGS_OK 1013
+#define IDC_SETTINGS_CANCEL 1014
+#define IDC_SHOW_TOGGLE_BOOKMARK 1015
+#define IDC_HOTKEY_TOGGLE 1017
+#define IDC_HOTKEY_PREVIOUS 1018
+#define IDC_HOTKEY_NEXT 1019

@@ -1,0 +1,138 @@
+// The seven operations the plug-in imports from OLLYDBG.EXE by ordinal
+// (exported through host_exports.def).
+#include <stdarg.h>
+#include <stdio.h>
+
+#include "host/host_api.h"
+#include "sandbox/host_state.h"
+
+HostState host_state;
+
+// The bench host (STANDIN_NO_IO) answers at once and keeps only the counts.
+#ifdef STANDIN_NO_IO
+static const bool RECORDING = false;
+#else
+static const bool RECORDING = true;
+#endif
+
+void reset_host_state()
+{
+    host_state = HostState();
+}
+
+std::vector<HostCall> calls_of(HostOp op)
+{
+    std::vector<HostCall> found;
+    for (const HostCall& call : host_state.calls) {
+        if (call.op == op) found.push_back(call);
+    }
+    return found;
+}
+
+// Counts the call; returns the new entry of the call record, or null when not recording.
+static HostCall* record(HostOp op)
+{
+    host_state.counts[int(op)]++;
+    if (!RECORDING) return nullptr;
+    host_state.calls.push_back(HostCall());
+    host_state.calls.back().op = op;
+    return &host_state.calls.back();
+}
+
+void record_beep(unsigned type)
+{
+    if (HostCall* call = record(HostOp::Beep)) call->emphasis = int(type);
+}
+
+extern "C" {
+
+void host_log(uint32_t address, int emphasis, const char* format, ...)
+{
+    HostCall* call = record(HostOp::Log);
+    if (!call) return;
+    // The host's log lines are at most a few hundred characters.
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    call->text = line;
+    call->address = address;
+    call->emphasis = emphasis;
+    if (host_state.on_log) host_state.on_log(address, emphasis, line);
+}
+
+void host_notice(const char* text)
+{
+    HostCall* call = record(HostOp::Notice);
+    if (!call) return;
+    call->text = text;
+    if (host_state.on_notice) host_state.on_notice(text);
+}
+
+void* host_get_value(int selector)
+{
+    if (HostCall* call = record(HostOp::GetValue)) call->emphasis = selector;
+    return selector == HOST_VALUE_CPU_DISASM ? host_state.disasm_view : nullptr;
+}
+
+int host_read_int(void* instance, const char* key, int fallback)
+{
+    int value = fallback;
+    if (host_state.read_setting) {
+        host_state.read_setting(instance, key, &value);
+    } else {
+        auto found = host_state.settings.find({instance, key});
+        if (found != host_state.settings.end()) value = found->second;
+    }
+    if (HostCall* call = record(HostOp::ReadInt)) {
+        call->text = key;
+        call->instance = instance;
+        call->value = fallback;
+        call->answer = value;
+    }
+    return value;
+}
+
+int host_save_record(uint32_t tag, uint32_t size, const void* data)
+{
+    const int answer =
+        host_state.save_record_policy ? host_state.save_record_policy(tag, size, data) : 1;
+    HostCall* call = record(HostOp::SaveRecord);
+    if (!call) return answer;
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    call->address = tag;
+    call->value = int(size);
+    call->answer = answer;
+    if (bytes) call->data.assign(bytes, bytes + size);
+    if (answer) host_state.saved_records.push_back({tag, call->data});
+    return answer;
+}
+
+int host_write_int(void* instance, const char* key, int value)
+{
+    if (host_state.write_setting) {
+        host_state.write_setting(instance, key, value);
+    } else {
+        host_state.settings[{instance, key}] = value;
+    }
+    if (HostCall* call = record(HostOp::WriteInt)) {
+        call->text = key;
+        call->instance = instance;
+        call->value = value;
+    }
+    return 1;
+}
+
+void host_goto_code(uint32_t thread, uint32_t code_address, uint32_t dump_address,
+                    uint32_t stack_address, int mode)
+{
+    if (HostCall* call = record(HostOp::GotoCode)) {
+        call->address = code_address;
+        const uint32_t args[5] = {thread, code_address, dump_address, stack_address, uint32_t(mode)};
+        for (int i = 0; i < 5; ++i) call->goto_args[i] = args[i];
+    }
+    if (host_state.on_goto) host_state.on_goto(code_address);
+}
+
+}  // extern "C"

@@ -1,0 +1,56 @@
+// The stand-in debugger's side of the seven host operations: what they answer
+// and, unless built with STANDIN_NO_IO, a record of every call, in order.
+// One codebase serves the recording test host, the no-I/O bench host and the
+// interactive sandbox; they differ only in build options and in the hooks set.
+#pragma once
+
+#include <stdint.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+enum class HostOp { Log, Notice, GetValue, ReadInt, SaveRecord, WriteInt, GotoCode, Beep };
+
+struct HostCall {
+    HostOp op;
+    std::string text;          // Log: the formatted line; Notice: the text; Read/WriteInt: the key
+    uint32_t address = 0;      // Log: address; GotoCode: code address; SaveRecord: tag
+    int emphasis = 0;          // Log: emphasis; GetValue: selector; Beep: beep type
+    int value = 0;             // ReadInt: default; WriteInt: value; ReadInt answer in answer
+    int answer = 0;            // what the host answered (ReadInt, SaveRecord)
+    void* instance = nullptr;  // Read/WriteInt: the module instance passed
+    std::vector<uint8_t> data; // SaveRecord: the bytes; GotoCode: unused
+    uint32_t goto_args[5] = {0, 0, 0, 0, 0};
+};
+
+struct HostState {
+    // Settings, per module instance and key.
+    std::map<std::pair<void*, std::string>, int> settings;
+    // What host_get_value(53) answers.
+    void* disasm_view = nullptr;
+    // Records written through host_save_record (tag, bytes), when accepted.
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> saved_records;
+    // Decides the answer of host_save_record; null accepts every record.
+    int (*save_record_policy)(uint32_t tag, uint32_t size, const void* data) = nullptr;
+    // Optional observers for a program that shows the calls (the sandbox).
+    void (*on_log)(uint32_t address, int emphasis, const char* line) = nullptr;
+    void (*on_notice)(const char* text) = nullptr;
+    void (*on_goto)(uint32_t address) = nullptr;
+    // Read and write the settings through a store of the program's own.
+    bool (*read_setting)(void* instance, const char* key, int* value) = nullptr;
+    void (*write_setting)(void* instance, const char* key, int value) = nullptr;
+    // Every call, in order (empty in the no-I/O build).
+    std::vector<HostCall> calls;
+    // Calls per operation, kept in every build.
+    unsigned counts[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+};
+
+extern HostState host_state;
+
+// Forgets calls, records, settings and the view.
+void reset_host_state();
+// Calls of one kind, in order.
+std::vector<HostCall> calls_of(HostOp op);
+// Adds a beep to the record (the beep recorder's target).
+void record_beep(unsigned type);

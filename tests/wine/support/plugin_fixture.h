@@ -1,0 +1,73 @@
+// What every Wine test of the real DLL starts from: a fresh host record, a
+// main window of the host's own, the plug-in loaded from dist/ with its beeps
+// recorded, and helpers to drive and read it.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sandbox/host_state.h"
+#include "sandbox/plugin_module.h"
+
+// A CPU disassembler record of the host's layout: the "active" field at 889
+// and the selected line's address at 901, both unaligned.
+struct DisasmViewBuffer {
+    unsigned char bytes[1024] = {};
+    void set_active(uint32_t value) { put(889, value); }
+    void set_selected(uint32_t value) { put(901, value); }
+    void put(unsigned offset, uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+    }
+};
+
+// Creates the host's main window (a plain overlapped window, shown).
+HWND create_host_main_window();
+
+class PluginTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Loads the DLL (without init); false on failure, with the reason logged by gtest.
+    bool load_plugin();
+    // Loads and initialises with version 110; settings can be put in beforehand.
+    void start_plugin(int version = 110);
+    // _ODBG_Pluginclose, _ODBG_Plugindestroy, panel gone with the main window, FreeLibrary.
+    void stop_plugin();
+
+    void set_setting(const char* key, int value);
+    bool has_setting(const char* key) const;
+    int setting(const char* key) const;
+
+    // Selects a line in the stand-in CPU view (0: a view with no selection).
+    void select_line(uint32_t address);
+    void no_view() { host_state.disasm_view = nullptr; }
+
+    // The panel the plug-in created, found as the main window's owned dialog.
+    HWND panel() const;
+    std::string panel_title() const;
+    // Sends a button command to the panel, as a click does.
+    void press_panel_button(int id);
+
+    // Shortcut / menu / action / record helpers through the real exports.
+    int shortcut(int key, int ctrl = 0, int alt = 0, int shift = 0);
+    std::string menu(int origin, void* item, int* answer = nullptr);
+    void action(int origin, int code, void* item = nullptr);
+    int record(uint32_t tag, uint32_t size, const void* data, int is_main = 1);
+    // Saves and answers the addresses of the own records stored, in order.
+    std::vector<uint32_t> saved_addresses();
+
+    void forget_calls() { host_state.calls.clear(); }
+    std::vector<std::string> log_lines() const;
+    std::vector<std::string> notices() const;
+    int beeps() const;
+
+    HWND main_window = nullptr;
+    PluginModule plugin;
+    DisasmViewBuffer view;
+};
