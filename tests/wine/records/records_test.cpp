@@ -1,6 +1,7 @@
 // Bookmarks in the host's project file on the real DLL: what saving hands to
 // the host, what each incoming record does, damaged records read behind a
 // no-access page, and a save / unload / load round trip.
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -37,7 +38,8 @@ std::vector<uint8_t> old_record(uint32_t address, size_t size = 8)
 // Record bytes placed at the very end of a readable page, in front of a
 // no-access page. A read past the end faults; the fault handler notes it,
 // opens the page (reading zeros) and lets the plug-in go on, so one
-// over-read fails its test instead of ending the whole run.
+// over-read fails its test instead of ending the whole run. The two tests that
+// use it come last, in case the fault cannot be caught.
 class GuardedBytes {
 public:
     GuardedBytes()
@@ -72,23 +74,29 @@ public:
 private:
     void close()
     {
+        opened_ = false;
         DWORD old;
         VirtualProtect(guard_, page_, PAGE_NOACCESS, &old);
     }
     static LONG CALLBACK on_fault(EXCEPTION_POINTERS* info)
     {
         const EXCEPTION_RECORD* record = info->ExceptionRecord;
-        if (!instance_ || record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION ||
-            record->NumberParameters < 2) {
-            return EXCEPTION_CONTINUE_SEARCH;
+        GuardedBytes* self = instance_;
+        if (!self || self->opened_) return EXCEPTION_CONTINUE_SEARCH;
+        bool in_guard = false;
+        if (record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2) {
+            const uint8_t* where = reinterpret_cast<const uint8_t*>(record->ExceptionInformation[1]);
+            in_guard = where >= self->guard_ && where < self->guard_ + self->page_;
+        } else if (record->ExceptionCode == EXCEPTION_ILLEGAL_INSTRUCTION) {
+            // The emulated 32-bit Wine used here reports a read of a no-access
+            // page this way; with the page opened the read is simply retried.
+            in_guard = true;
         }
-        const uint8_t* where = reinterpret_cast<const uint8_t*>(record->ExceptionInformation[1]);
-        if (where < instance_->guard_ || where >= instance_->guard_ + instance_->page_) {
-            return EXCEPTION_CONTINUE_SEARCH;
-        }
-        instance_->over_read_ = true;
+        if (!in_guard) return EXCEPTION_CONTINUE_SEARCH;
+        self->over_read_ = true;
+        self->opened_ = true;
         DWORD old;
-        VirtualProtect(instance_->guard_, instance_->page_, PAGE_READONLY, &old);
+        VirtualProtect(self->guard_, self->page_, PAGE_READONLY, &old);
         return EXCEPTION_CONTINUE_EXECUTION;
     }
 
@@ -98,9 +106,18 @@ private:
     uint8_t* guard_ = nullptr;
     void* handler_ = nullptr;
     volatile bool over_read_ = false;
+    volatile bool opened_ = false;
 };
 
 GuardedBytes* GuardedBytes::instance_ = nullptr;
+
+// Under the emulated Wine of some machines a fault is not delivered to the
+// handler and the process ends or hangs: the last line printed names the record.
+void announce(uint32_t tag, uint32_t size)
+{
+    printf("  guarded record: tag %08X, size %u\n", unsigned(tag), unsigned(size));
+    fflush(stdout);
+}
 
 class RecordsTest : public PluginTest {
 protected:
@@ -268,74 +285,6 @@ TEST_F(RecordsTest, RecordsOfOtherModulesAndOtherTagsAreIgnored)
     EXPECT_TRUE(saved_addresses().empty());
 }
 
-TEST_F(RecordsTest, DamagedRecordsAreSkippedWithoutReadingPastTheirEnd)
-{
-    GuardedBytes guarded;
-    struct Row {
-        uint32_t tag;
-        uint32_t size;
-        bool null_data;
-        bool import_old;
-        int answer;
-        const char* log;  // null: no log line
-    };
-    std::vector<Row> rows;
-    for (uint32_t size = 0; size < 4; ++size) rows.push_back({TAG_OWN, size, false, true, 1, DAMAGED_OWN});
-    for (uint32_t size = 0; size < 8; ++size) {
-        rows.push_back({TAG_OLD, size, false, true, 0, DAMAGED_OLD});
-        rows.push_back({TAG_OLD, size, false, false, 0, nullptr});
-    }
-    rows.push_back({TAG_OWN, 4, true, true, 1, DAMAGED_OWN});
-    rows.push_back({TAG_OWN, 0xFFFFFFFF, true, true, 1, DAMAGED_OWN});
-    rows.push_back({TAG_OLD, 8, true, true, 0, DAMAGED_OLD});
-    rows.push_back({TAG_OLD, 8, true, false, 0, nullptr});
-
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << (row.tag == TAG_OWN ? "own" : "older") << " size " << row.size
-                                        << (row.null_data ? " null data" : "")
-                                        << (row.import_old ? "" : " import off"));
-        set_setting("load_old_bookmarks", row.import_old);
-        // Bytes that would read as a plausible address if taken.
-        const std::vector<uint8_t> bytes(row.null_data ? 0 : row.size, 0x41);
-        const void* data = row.null_data ? nullptr : guarded.place(bytes);
-        forget_calls();
-        EXPECT_EQ(record(row.tag, row.size, data), row.answer);
-        EXPECT_FALSE(guarded.over_read()) << "read past the record's end";
-        const auto logs = calls_of(HostOp::Log);
-        if (row.log) {
-            ASSERT_EQ(logs.size(), 1u);
-            EXPECT_EQ(logs[0].text, row.log);
-            EXPECT_EQ(logs[0].address, 0u);
-            EXPECT_EQ(logs[0].emphasis, 1);
-        } else {
-            EXPECT_TRUE(logs.empty());
-        }
-        EXPECT_TRUE(notices().empty());
-        EXPECT_TRUE(saved_addresses().empty()) << "nothing added";
-    }
-}
-
-TEST_F(RecordsTest, LongerRecordsAreTakenFromTheirAddressBytes)
-{
-    GuardedBytes guarded;
-    const struct {
-        uint32_t tag;
-        std::vector<uint8_t> bytes;
-        int answer;
-    } rows[] = {
-        {TAG_OWN, {0x00, 0x10, 0x40, 0x00, 0x99}, 1},
-        {TAG_OWN, {0x00, 0x20, 0x40, 0x00, 0x99, 0x99, 0x99, 0x99}, 1},
-        {TAG_OLD, old_record(0x403000, 8), 0},
-        {TAG_OLD, old_record(0x404000, 9), 0},
-    };
-    for (const auto& row : rows) {
-        const void* data = guarded.place(row.bytes);
-        EXPECT_EQ(record(row.tag, uint32_t(row.bytes.size()), data), row.answer);
-        EXPECT_FALSE(guarded.over_read());
-    }
-    EXPECT_EQ(saved_addresses(), (std::vector<uint32_t>{0x401000, 0x402000, 0x403000, 0x404000}));
-}
-
 TEST_F(RecordsTest, SavedBookmarksComeBackAfterUnloadNoneLostOrDoubled)
 {
     const char* chosen = getenv("KORVANTIS_SEED");
@@ -377,6 +326,76 @@ TEST_F(RecordsTest, SavedBookmarksComeBackAfterUnloadNoneLostOrDoubled)
     char title[32];
     wsprintfA(title, "Korvan... (%02d)", int(sorted.size()));
     EXPECT_EQ(panel_title(), title);
+}
+
+TEST_F(RecordsTest, DamagedRecordsAreSkippedWithoutReadingPastTheirEnd)
+{
+    GuardedBytes guarded;
+    struct Row {
+        uint32_t tag;
+        uint32_t size;
+        bool null_data;
+        bool import_old;
+        int answer;
+        const char* log;  // null: no log line
+    };
+    std::vector<Row> rows;
+    for (uint32_t size = 0; size < 4; ++size) rows.push_back({TAG_OWN, size, false, true, 1, DAMAGED_OWN});
+    for (uint32_t size = 0; size < 8; ++size) {
+        rows.push_back({TAG_OLD, size, false, true, 0, DAMAGED_OLD});
+        rows.push_back({TAG_OLD, size, false, false, 0, nullptr});
+    }
+    rows.push_back({TAG_OWN, 4, true, true, 1, DAMAGED_OWN});
+    rows.push_back({TAG_OWN, 0xFFFFFFFF, true, true, 1, DAMAGED_OWN});
+    rows.push_back({TAG_OLD, 8, true, true, 0, DAMAGED_OLD});
+    rows.push_back({TAG_OLD, 8, true, false, 0, nullptr});
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << (row.tag == TAG_OWN ? "own" : "older") << " size " << row.size
+                                        << (row.null_data ? " null data" : "")
+                                        << (row.import_old ? "" : " import off"));
+        set_setting("load_old_bookmarks", row.import_old);
+        // Bytes that would read as a plausible address if taken.
+        const std::vector<uint8_t> bytes(row.null_data ? 0 : row.size, 0x41);
+        const void* data = row.null_data ? nullptr : guarded.place(bytes);
+        announce(row.tag, row.size);
+        forget_calls();
+        EXPECT_EQ(record(row.tag, row.size, data), row.answer);
+        EXPECT_FALSE(guarded.over_read()) << "read past the record's end";
+        const auto logs = calls_of(HostOp::Log);
+        if (row.log) {
+            ASSERT_EQ(logs.size(), 1u);
+            EXPECT_EQ(logs[0].text, row.log);
+            EXPECT_EQ(logs[0].address, 0u);
+            EXPECT_EQ(logs[0].emphasis, 1);
+        } else {
+            EXPECT_TRUE(logs.empty());
+        }
+        EXPECT_TRUE(notices().empty());
+        EXPECT_TRUE(saved_addresses().empty()) << "nothing added";
+    }
+}
+
+TEST_F(RecordsTest, LongerRecordsAreTakenFromTheirAddressBytes)
+{
+    GuardedBytes guarded;
+    const struct {
+        uint32_t tag;
+        std::vector<uint8_t> bytes;
+        int answer;
+    } rows[] = {
+        {TAG_OWN, {0x00, 0x10, 0x40, 0x00, 0x99}, 1},
+        {TAG_OWN, {0x00, 0x20, 0x40, 0x00, 0x99, 0x99, 0x99, 0x99}, 1},
+        {TAG_OLD, old_record(0x403000, 8), 0},
+        {TAG_OLD, old_record(0x404000, 9), 0},
+    };
+    for (const auto& row : rows) {
+        const void* data = guarded.place(row.bytes);
+        announce(row.tag, uint32_t(row.bytes.size()));
+        EXPECT_EQ(record(row.tag, uint32_t(row.bytes.size()), data), row.answer);
+        EXPECT_FALSE(guarded.over_read());
+    }
+    EXPECT_EQ(saved_addresses(), (std::vector<uint32_t>{0x401000, 0x402000, 0x403000, 0x404000}));
 }
 
 }  // namespace
