@@ -1,0 +1,192 @@
+// The three configurable shortcuts of the real DLL: which stored values are
+// read for a key, in what order, and what a matching key does.
+#include "host/menus.h"
+#include "tests/wine/support/plugin_fixture.h"
+
+namespace {
+
+const uint32_t RECORD_OWN = 0x4C4D430A;
+const int F2 = 0x71, F3 = 0x72, F4 = 0x73, F5 = 0x74;
+
+class ShortcutsTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        PluginTest::SetUp();
+        start_plugin();
+        forget_calls();
+    }
+
+public:
+    void bind(const char* binding, int key, int alt = 0, int shift = 0, int ctrl = 0)
+    {
+        const std::string prefix = std::string("hotkey_") + binding + "__";
+        set_setting((prefix + "key").c_str(), key);
+        set_setting((prefix + "alt").c_str(), alt);
+        set_setting((prefix + "shift").c_str(), shift);
+        set_setting((prefix + "ctrl").c_str(), ctrl);
+    }
+    void add_bookmarks(std::initializer_list<uint32_t> addresses)
+    {
+        for (uint32_t address : addresses) ASSERT_EQ(record(RECORD_OWN, 4, &address), 1);
+    }
+
+protected:
+    // The calls since the last forget_calls(): "view" for host_get_value(53),
+    // the key names of the reads, and "other" for anything else.
+    std::vector<std::string> trace() const
+    {
+        std::vector<std::string> result;
+        for (const HostCall& call : host_state.calls) {
+            if (call.op == HostOp::GetValue && call.emphasis == 53) {
+                result.push_back("view");
+            } else if (call.op == HostOp::ReadInt && call.value == 0 && call.instance == plugin.module) {
+                result.push_back(call.text.substr(7));  // without "hotkey_"
+            } else {
+                result.push_back("other");
+            }
+        }
+        return result;
+    }
+};
+
+TEST_F(ShortcutsTest, OtherOriginsAreNotHandledAndAskTheHostNothing)
+{
+    bind("toggle", F2);
+    select_line(0x401000);
+    for (int origin : {0, 1, 30, 32}) {
+        EXPECT_EQ(plugin.shortcut(origin, 0, 0, 0, F2, view.bytes), 0) << origin;
+    }
+    EXPECT_TRUE(host_state.calls.empty());
+}
+
+// Each value is read when it is compared, and the reads stop at the first
+// mismatch; nothing is remembered from one key to the next.
+TEST_F(ShortcutsTest, ReadsTheViewThenTheBindingsUpToTheFirstMismatch)
+{
+    typedef std::vector<std::string> Trace;
+    const struct Case {
+        const char* name;
+        std::function<void(ShortcutsTest*)> store;
+        int key, ctrl, alt, shift;
+        int handled;
+        Trace reads;
+    } cases[] = {
+        {"no binding has the key", [](ShortcutsTest*) {}, F2, 0, 0, 0, 0,
+         {"view", "toggle__key", "previous__key", "next__key"}},
+        {"key 0 meets the unset toggle binding", [](ShortcutsTest*) {}, 0, 0, 0, 0, 1,
+         {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl"}},
+        {"toggle F2 takes Shift+F2 from previous", [](ShortcutsTest* t) {
+             t->bind("toggle", F2);
+             t->bind("previous", F2, 0, 1, 0);
+         },
+         F2, 0, 0, 1, 0, {"view", "toggle__key", "toggle__alt", "toggle__shift"}},
+        {"next Ctrl+Alt+F5 matches", [](ShortcutsTest* t) { t->bind("next", F5, 1, 0, 1); }, F5, 1, 1, 0, 1,
+         {"view", "toggle__key", "previous__key", "next__key", "next__alt", "next__shift", "next__ctrl"}},
+        {"ctrl passed as 2", [](ShortcutsTest* t) { t->bind("toggle", F5, 0, 0, 1); }, F5, 2, 0, 0, 0,
+         {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl"}},
+        {"alt passed as 2", [](ShortcutsTest* t) { t->bind("previous", F5, 1, 0, 0); }, F5, 0, 2, 0, 0,
+         {"view", "toggle__key", "previous__key", "previous__alt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host_state.settings.clear();
+        c.store(this);
+        select_line(0x401000);
+        for (int press = 0; press < 2; ++press) {
+            forget_calls();
+            EXPECT_EQ(shortcut(c.key, c.ctrl, c.alt, c.shift), c.handled);
+            std::vector<std::string> reads = trace();
+            // What a handled key goes on to do comes after the reads.
+            if (reads.size() > c.reads.size()) reads.resize(c.reads.size());
+            EXPECT_EQ(reads, c.reads) << "press " << press + 1;
+        }
+        if (!c.handled) {
+            forget_calls();
+            shortcut(c.key, c.ctrl, c.alt, c.shift);
+            EXPECT_EQ(trace(), c.reads) << "an unhandled key does nothing else";
+        }
+    }
+}
+
+TEST_F(ShortcutsTest, ChangedBindingAppliesToTheNextKey)
+{
+    select_line(0x401000);
+    bind("toggle", F2);
+    EXPECT_EQ(shortcut(F2), 1);
+    EXPECT_EQ(notices(), std::vector<std::string>{"Bookmark added Successfully"});
+    bind("toggle", F5, 0, 0, 1);
+    forget_calls();
+    EXPECT_EQ(shortcut(F2), 0);
+    EXPECT_TRUE(notices().empty());
+    EXPECT_EQ(shortcut(F5, 1), 1);
+    EXPECT_EQ(notices(), std::vector<std::string>{"Bookmark deleted!"});
+}
+
+TEST_F(ShortcutsTest, ToggleWithoutASelectedLineBeepsAndIsHandled)
+{
+    bind("toggle", F2);
+    for (bool has_view : {false, true}) {
+        SCOPED_TRACE(has_view ? "view without a selection" : "no view");
+        if (has_view) {
+            select_line(0);
+        } else {
+            no_view();
+        }
+        forget_calls();
+        EXPECT_EQ(shortcut(F2), 1);
+        ASSERT_EQ(beeps(), 1);
+        EXPECT_EQ(calls_of(HostOp::Beep)[0].emphasis, 0);
+        EXPECT_TRUE(notices().empty());
+        EXPECT_TRUE(log_lines().empty());
+    }
+}
+
+TEST_F(ShortcutsTest, NavigationGoesToTheNeighbourComplainsWhenThereIsNoneAndIgnoresNoSelection)
+{
+    bind("previous", F3, 0, 1, 0);
+    bind("next", F4, 0, 0, 1);
+    add_bookmarks({0x401000, 0x402000});
+    const int PREVIOUS = 1, NEXT = 2;
+    const struct Case {
+        int binding;
+        bool has_view;
+        uint32_t from;
+        int handled;
+        uint32_t target;     // 0: no move
+        const char* notice;  // null: none (and no beep)
+    } cases[] = {
+        {PREVIOUS, true, 0x401800, 1, 0x401000, nullptr},
+        {NEXT, true, 0x401800, 1, 0x402000, nullptr},
+        {PREVIOUS, true, 0x401000, 1, 0, "No bookmarks!, try to search forward, >."},
+        {NEXT, true, 0x402000, 1, 0, "No bookmarks!, try to search backward, <."},
+        {PREVIOUS, true, 0, 0, 0, nullptr},
+        {NEXT, true, 0, 0, 0, nullptr},
+        {PREVIOUS, false, 0, 0, 0, nullptr},
+        {NEXT, false, 0, 0, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.binding == PREVIOUS ? "previous" : "next") << " from " << std::hex
+                                        << c.from << (c.has_view ? "" : " without a view"));
+        if (c.has_view) {
+            select_line(c.from);
+        } else {
+            no_view();
+        }
+        forget_calls();
+        EXPECT_EQ(c.binding == NEXT ? shortcut(F4, 1) : shortcut(F3, 0, 0, 1), c.handled);
+        const auto gotos = calls_of(HostOp::GotoCode);
+        if (c.target) {
+            ASSERT_EQ(gotos.size(), 1u);
+            const uint32_t expected[5] = {0, c.target, 0, 0, 13};
+            for (int i = 0; i < 5; ++i) EXPECT_EQ(gotos[0].goto_args[i], expected[i]) << i;
+        } else {
+            EXPECT_TRUE(gotos.empty());
+        }
+        EXPECT_EQ(notices(), c.notice ? std::vector<std::string>{c.notice} : std::vector<std::string>{});
+        EXPECT_EQ(beeps(), c.notice ? 1 : 0);
+        EXPECT_TRUE(log_lines().empty());
+    }
+}
+
+}  // namespace
