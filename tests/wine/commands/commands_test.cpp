@@ -1,22 +1,8 @@
 // The bookmark commands as the user meets them, through the real DLL's panel
 // buttons: notices, log lines, beeps, moves of the CPU window and the title.
-#include "resources/resource.h"
 #include "tests/wine/support/plugin_fixture.h"
 
-class CommandsTest : public PluginTest {
-protected:
-    void SetUp() override
-    {
-        PluginTest::SetUp();
-        start_plugin();
-        forget_calls();
-    }
-    void toggle_at(uint32_t address)
-    {
-        select_line(address);
-        press_panel_button(IDC_PANEL_TOGGLE);
-    }
-};
+class CommandsTest : public StartedPluginTest {};
 
 TEST_F(CommandsTest, TogglingAnEmptyLineAddsItWithNoticeLogAndCountedTitle)
 {

@@ -23,19 +23,12 @@ std::vector<HostOp> ops()
     return result;
 }
 
-class PanelTest : public PluginTest {
+class PanelTest : public StartedPluginTest {
 protected:
     void SetUp() override
     {
-        PluginTest::SetUp();
-        start_plugin();
+        StartedPluginTest::SetUp();
         ASSERT_NE(panel(), nullptr);
-        forget_calls();
-    }
-    // Bookmarks put in through project records, so that no panel gesture is needed.
-    void add_bookmarks(std::initializer_list<uint32_t> addresses)
-    {
-        for (uint32_t address : addresses) ASSERT_EQ(record(RECORD_OWN, 4, &address), 1);
     }
     INT_PTR call_procedure(UINT message, WPARAM wparam, LPARAM lparam = 0)
     {

@@ -11,21 +11,14 @@
 
 namespace {
 
-const uint32_t RECORD_OWN = 0x4C4D430A;
 const int CPU = ORIGIN_CPU_DISASM, MAIN = ORIGIN_MAIN_MENU;
 
-class MenusTest : public PluginTest {
+class MenusTest : public StartedPluginTest {
 protected:
     void SetUp() override
     {
-        PluginTest::SetUp();
-        start_plugin();
+        StartedPluginTest::SetUp();
         ASSERT_NE(panel(), nullptr);
-        forget_calls();
-    }
-    void add_bookmarks(std::initializer_list<uint32_t> addresses)
-    {
-        for (uint32_t address : addresses) ASSERT_EQ(record(RECORD_OWN, 4, &address), 1);
     }
     std::vector<uint32_t> bookmarks() { return saved_addresses(); }
 };
@@ -208,11 +201,7 @@ TEST_F(MenusTest, ContextActionTogglesTheViewsLineNotTheItemsOrBeeps)
 
     for (bool has_view : {false, true}) {
         SCOPED_TRACE(has_view ? "view without a selection" : "no view");
-        if (has_view) {
-            select_line(0);
-        } else {
-            no_view();
-        }
+        lose_selection(has_view);
         forget_calls();
         action(CPU, 0, item.bytes);
         EXPECT_EQ(beeps(), 1);

@@ -5,18 +5,9 @@
 
 namespace {
 
-const uint32_t RECORD_OWN = 0x4C4D430A;
 const int F2 = 0x71, F3 = 0x72, F4 = 0x73, F5 = 0x74;
 
-class ShortcutsTest : public PluginTest {
-protected:
-    void SetUp() override
-    {
-        PluginTest::SetUp();
-        start_plugin();
-        forget_calls();
-    }
-
+class ShortcutsTest : public StartedPluginTest {
 public:
     void bind(const char* binding, int key, int alt = 0, int shift = 0, int ctrl = 0)
     {
@@ -25,10 +16,6 @@ public:
         set_setting((prefix + "alt").c_str(), alt);
         set_setting((prefix + "shift").c_str(), shift);
         set_setting((prefix + "ctrl").c_str(), ctrl);
-    }
-    void add_bookmarks(std::initializer_list<uint32_t> addresses)
-    {
-        for (uint32_t address : addresses) ASSERT_EQ(record(RECORD_OWN, 4, &address), 1);
     }
 
 protected:
@@ -128,11 +115,7 @@ TEST_F(ShortcutsTest, ToggleWithoutASelectedLineBeepsAndIsHandled)
     bind("toggle", F2);
     for (bool has_view : {false, true}) {
         SCOPED_TRACE(has_view ? "view without a selection" : "no view");
-        if (has_view) {
-            select_line(0);
-        } else {
-            no_view();
-        }
+        lose_selection(has_view);
         forget_calls();
         EXPECT_EQ(shortcut(F2), 1);
         ASSERT_EQ(beeps(), 1);

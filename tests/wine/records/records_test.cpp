@@ -119,19 +119,8 @@ void announce(uint32_t tag, uint32_t size)
     fflush(stdout);
 }
 
-class RecordsTest : public PluginTest {
+class RecordsTest : public StartedPluginTest {
 protected:
-    void SetUp() override
-    {
-        PluginTest::SetUp();
-        start_plugin();
-        forget_calls();
-    }
-    void toggle_at(uint32_t address)
-    {
-        select_line(address);
-        press_panel_button(IDC_PANEL_TOGGLE);
-    }
     int own(uint32_t address, int is_main = 1)
     {
         const auto bytes = le32(address);

@@ -1,52 +1,14 @@
 // Not a check: shows the settings dialog with Ctrl+Shift+F5 as the toggle
 // shortcut and saves what the screen shows of it as a BMP, for the
 // documentation. Disabled by default; scripts/screenshot-settings runs it.
-#include <stdio.h>
 #include <stdlib.h>
 
 #include "host/menus.h"
 #include "tests/wine/support/modal_driver.h"
 #include "tests/wine/support/plugin_fixture.h"
+#include "tests/wine/support/screen_capture.h"
 
 namespace {
-
-bool save_window_image(HWND window, const char* path)
-{
-    RECT area;
-    GetWindowRect(window, &area);
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;  // bottom-up, as a BMP file stores it
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    void* pixels = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                      &pixels, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const DWORD image_size = DWORD((width * 3 + 3) & ~3) * DWORD(height);
-    BITMAPFILEHEADER file_header = {};
-    file_header.bfType = 0x4D42;
-    file_header.bfOffBits = sizeof file_header + sizeof header;
-    file_header.bfSize = file_header.bfOffBits + image_size;
-    bool written = false;
-    if (FILE* file = fopen(path, "wb")) {
-        written = fwrite(&file_header, sizeof file_header, 1, file) == 1 &&
-                  fwrite(&header, sizeof header, 1, file) == 1 && fwrite(pixels, image_size, 1, file) == 1;
-        fclose(file);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return written;
-}
 
 class SettingsScreenshotTest : public PluginTest {};
 

@@ -20,25 +20,13 @@ TEST_F(SettingsTemplateTest, IsTheCentredModalSettingsBoxWithItsThirteenControls
                                      &dialog, &error))
         << error;
 
-    EXPECT_EQ(dialog.version, 1);
-    EXPECT_EQ(dialog.signature, 0xFFFF);
-    EXPECT_EQ(dialog.help_id, 0u);
+    expect_plain_shell_font_header(dialog);
     EXPECT_EQ(dialog.ex_style, 0u);
     EXPECT_EQ(dialog.style, DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
                                   DS_FIXEDSYS | DS_CENTER));
-    EXPECT_EQ(dialog.x, 0);
-    EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 221);
     EXPECT_EQ(dialog.cy, 127);
-    EXPECT_TRUE(dialog.menu.is_none()) << describe(dialog.menu);
-    EXPECT_TRUE(dialog.window_class.is_none()) << describe(dialog.window_class);
     EXPECT_EQ(dialog.title, L"Settings");
-    ASSERT_TRUE(dialog.has_font);
-    EXPECT_EQ(dialog.point_size, 8);
-    EXPECT_EQ(dialog.weight, 400);
-    EXPECT_EQ(dialog.italic, 0);
-    EXPECT_EQ(dialog.charset, 1);
-    EXPECT_EQ(dialog.typeface, L"MS Shell Dlg");
 
     const DWORD CHECK_BOX = CHILD | BS_AUTOCHECKBOX | WS_TABSTOP;
     const DWORD PUSH = CHILD | BS_PUSHBUTTON | WS_TABSTOP;

@@ -83,19 +83,14 @@ protected:
         return run;
     }
 
-    KeyValues reads() const
+    KeyValues reads() const { return key_values(HostOp::ReadInt); }
+    KeyValues writes() const { return key_values(HostOp::WriteInt); }
+    // The keys and values of the reads (default given) or writes, each checked
+    // to name the plug-in's own instance.
+    KeyValues key_values(HostOp op) const
     {
         KeyValues result;
-        for (const HostCall& call : calls_of(HostOp::ReadInt)) {
-            EXPECT_EQ(call.instance, plugin.module) << call.text;
-            result.push_back({call.text, call.value});
-        }
-        return result;
-    }
-    KeyValues writes() const
-    {
-        KeyValues result;
-        for (const HostCall& call : calls_of(HostOp::WriteInt)) {
+        for (const HostCall& call : calls_of(op)) {
             EXPECT_EQ(call.instance, plugin.module) << call.text;
             result.push_back({call.text, call.value});
         }

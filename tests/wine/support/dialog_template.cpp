@@ -1,5 +1,7 @@
 #include "tests/wine/support/dialog_template.h"
 
+#include <gtest/gtest.h>
+
 #include <stdio.h>
 
 std::string TemplateName::narrow() const
@@ -212,4 +214,22 @@ bool load_dialog_template(HMODULE module, int id, WORD language, DialogTemplate*
     std::vector<uint8_t> bytes;
     return load_dialog_resource(module, id, language, &bytes, error) &&
            parse_dialog_template(bytes.data(), bytes.size(), out, error);
+}
+
+void expect_plain_shell_font_header(const DialogTemplate& dialog)
+{
+    EXPECT_EQ(dialog.version, 1);
+    EXPECT_EQ(dialog.signature, 0xFFFF);
+    EXPECT_EQ(dialog.help_id, 0u);
+    EXPECT_EQ(dialog.x, 0);
+    EXPECT_EQ(dialog.y, 0);
+    EXPECT_TRUE(dialog.menu.is_none()) << describe(dialog.menu);
+    EXPECT_TRUE(dialog.window_class.is_none()) << describe(dialog.window_class);
+    EXPECT_TRUE(dialog.has_font);
+    if (!dialog.has_font) return;
+    EXPECT_EQ(dialog.point_size, 8);
+    EXPECT_EQ(dialog.weight, 400);
+    EXPECT_EQ(dialog.italic, 0);
+    EXPECT_EQ(dialog.charset, 1);
+    EXPECT_EQ(dialog.typeface, L"MS Shell Dlg");
 }

@@ -71,5 +71,10 @@ bool load_dialog_resource(HMODULE module, int id, WORD language, std::vector<uin
 bool load_dialog_template(HMODULE module, int id, WORD language, DialogTemplate* out,
                           std::string* error);
 
+// Checks what the plug-in's templates share: an extended template at 0,0 with
+// no help id, menu or class, in 8-point "MS Shell Dlg" (weight 400, not
+// italic, charset 1). The font checks are skipped when the template has none.
+void expect_plain_shell_font_header(const DialogTemplate& dialog);
+
 // For messages: "L\"text\"" or "#ordinal" or "(none)".
 std::string describe(const TemplateName& name);

@@ -1,5 +1,6 @@
 #include "tests/wine/support/plugin_fixture.h"
 
+#include "resources/resource.h"
 #include "sandbox/import_patch.h"
 
 static LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -186,4 +187,23 @@ std::vector<std::string> PluginTest::notices() const
 int PluginTest::beeps() const
 {
     return int(calls_of(HostOp::Beep).size());
+}
+
+void StartedPluginTest::SetUp()
+{
+    PluginTest::SetUp();
+    start_plugin();
+    forget_calls();
+}
+
+void StartedPluginTest::toggle_at(uint32_t address)
+{
+    select_line(address);
+    press_panel_button(IDC_PANEL_TOGGLE);
+}
+
+void StartedPluginTest::add_bookmarks(std::initializer_list<uint32_t> addresses)
+{
+    const uint32_t own_tag = 0x4C4D430A;  // "\nCML": one 4-byte address
+    for (uint32_t address : addresses) ASSERT_EQ(record(own_tag, 4, &address), 1);
 }

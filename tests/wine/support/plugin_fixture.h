@@ -47,6 +47,8 @@ protected:
     // Selects a line in the stand-in CPU view (0: a view with no selection).
     void select_line(uint32_t address);
     void no_view() { host_state.disasm_view = nullptr; }
+    // Takes the selection away: a view with no selected line, or no view at all.
+    void lose_selection(bool keep_view) { keep_view ? select_line(0) : no_view(); }
 
     // The panel the plug-in created, found as the main window's owned dialog.
     HWND panel() const;
@@ -70,4 +72,15 @@ protected:
     HWND main_window = nullptr;
     PluginModule plugin;
     DisasmViewBuffer view;
+};
+
+// A test that starts from the plug-in initialised, with the calls of its
+// start forgotten.
+class StartedPluginTest : public PluginTest {
+protected:
+    void SetUp() override;
+    // Selects the line and presses the panel's toggle button.
+    void toggle_at(uint32_t address);
+    // Bookmarks put in through the plug-in's own project records, with no gesture.
+    void add_bookmarks(std::initializer_list<uint32_t> addresses);
 };
