@@ -1,0 +1,383 @@
+#include "sandbox/app/plugin_host.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "sandbox/app/project_file.h"
+#include "sandbox/app/sandbox_window.h"
+#include "sandbox/app/trace.h"
+#include "sandbox/host_state.h"
+#include "sandbox/import_patch.h"
+
+namespace {
+
+const int HOST_VERSION = 110;
+// _ODBG_Plugindata writes at most 32 characters in the debugger; the rest of
+// the buffer catches a plug-in that writes more.
+const size_t NAME_LIMIT = 32;
+// The debugger's menu buffers hold 256 characters; a larger buffer, checked
+// for its terminator, keeps a careless plug-in from overrunning the host.
+const size_t MENU_BUFFER = 4096;
+
+std::vector<HostedPlugin> plugins;
+std::string ini_file;
+std::string project_file;
+// What the module argument of the project callbacks points at: the main
+// module's name, as the debugger hands its module record.
+char main_module_name[] = "SAMPLE";
+
+typedef BOOL(WINAPI* BeepFn)(UINT);
+BeepFn real_message_beep = nullptr;
+
+BOOL WINAPI traced_message_beep(UINT type)
+{
+    record_beep(type);
+    trace("beep %u", type);
+    return real_message_beep ? real_message_beep(type) : TRUE;
+}
+
+std::string section_of(void* instance)
+{
+    for (const HostedPlugin& plugin : plugins) {
+        if (plugin.module.module == instance && !plugin.name.empty()) return plugin.name;
+    }
+    char name[32];  // "module_" and eight hex digits
+    snprintf(name, sizeof name, "module_%08lX", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(instance)));
+    return name;
+}
+
+bool read_ini_setting(void* instance, const char* key, int* value)
+{
+    char text[32] = {};  // a 32-bit decimal with its sign
+    GetPrivateProfileStringA(section_of(instance).c_str(), key, "", text, sizeof text, ini_file.c_str());
+    if (!text[0]) return false;
+    *value = int(strtol(text, nullptr, 0));
+    return true;
+}
+
+void write_ini_setting(void* instance, const char* key, int value)
+{
+    const std::string section = section_of(instance);
+    char text[16];  // a 32-bit decimal with its sign
+    snprintf(text, sizeof text, "%d", value);
+    WritePrivateProfileStringA(section.c_str(), key, text, ini_file.c_str());
+    trace("setting %s %s=%d", section.c_str(), key, value);
+}
+
+// Calls the plug-in's menu callback and answers its description, or "" for none.
+std::string ask_menu(const HostedPlugin& plugin, int origin, void* item, bool* offered)
+{
+    *offered = false;
+    if (!plugin.module.menu) return "";
+    static char buffer[MENU_BUFFER];
+    memset(buffer, 0, sizeof buffer);
+    const int answer = plugin.module.menu(origin, buffer, item);
+    if (!answer) return "";
+    *offered = true;
+    if (!memchr(buffer, 0, sizeof buffer - 1)) {
+        buffer[sizeof buffer - 1] = 0;
+        return std::string(buffer) + "\x01";  // unterminated: rejected by the parser below
+    }
+    return buffer;
+}
+
+std::string printable(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\t') out += "\\t";
+        else if (static_cast<unsigned char>(c) < 32) out += "\\x" + std::to_string(static_cast<unsigned char>(c));
+        else out += c;
+    }
+    return out;
+}
+
+void refuse(HostedPlugin& plugin, const char* file, const char* why)
+{
+    host_message(1, "Plug-in %s: %s; unloaded", file, why);
+    trace("plugin refused %s: %s", file, why);
+    plugin.module.unload();
+}
+
+}  // namespace
+
+void host_message(int emphasis, const char* format, ...)
+{
+    char line[1024];  // the host's own lines name a file and a reason
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    trace("host %d %s", emphasis, line);
+    show_log_line(0, emphasis, line);
+}
+
+void set_store_paths(const std::string& ini_path, const std::string& project_path)
+{
+    ini_file = ini_path;
+    project_file = project_path;
+    host_state.read_setting = read_ini_setting;
+    host_state.write_setting = write_ini_setting;
+}
+
+std::vector<std::string> plugin_files_in(const std::string& folder)
+{
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.dll").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + "\\" + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void load_plugins(const std::vector<std::string>& files, HWND main_window)
+{
+    plugins.reserve(files.size());
+    for (const std::string& file : files) {
+        HostedPlugin plugin;
+        std::string error;
+        trace("plugin load %s", file.c_str());
+        if (!plugin.module.load(file, &error)) {
+            host_message(1, "Plug-in %s not loaded: %s", file.c_str(), error.c_str());
+            trace("plugin refused %s: %s", file.c_str(), error.c_str());
+            continue;
+        }
+        void* previous = repoint_import(plugin.module.module, "USER32.dll", "MessageBeep",
+                                        reinterpret_cast<void*>(&traced_message_beep));
+        if (previous && !real_message_beep) real_message_beep = reinterpret_cast<BeepFn>(previous);
+
+        char name[NAME_LIMIT * 8] = {};
+        const int version = plugin.module.data(name);
+        name[NAME_LIMIT - 1] = 0;
+        plugin.name = name;
+        trace("plugin data %s -> %d \"%s\"", file.c_str(), version, name);
+        if (version != HOST_VERSION) {
+            char why[96];  // the sentence below with two numbers
+            snprintf(why, sizeof why, "declares plug-in interface %d, this host speaks %d", version, HOST_VERSION);
+            refuse(plugin, file.c_str(), why);
+            continue;
+        }
+        if (plugin.name.empty()) {
+            refuse(plugin, file.c_str(), "gives no name");
+            continue;
+        }
+        // Known by name before init, so that its settings land in its own section.
+        plugins.push_back(plugin);
+        unsigned long features[16] = {};
+        const int answer = plugins.back().module.init(HOST_VERSION, main_window, features);
+        trace("plugin init %s -> %d", plugin.name.c_str(), answer);
+        if (answer != 0) {
+            char why[64];  // the sentence below with one number
+            snprintf(why, sizeof why, "refused to start (answer %d)", answer);
+            refuse(plugins.back(), file.c_str(), why);
+            plugins.pop_back();
+            continue;
+        }
+        host_message(0, "Plug-in %s loaded from %s", plugin.name.c_str(), file.c_str());
+    }
+}
+
+const std::vector<HostedPlugin>& hosted_plugins()
+{
+    return plugins;
+}
+
+void append_plugin_menus(HMENU plugins_menu)
+{
+    for (size_t i = 0; i < plugins.size(); ++i) {
+        HostedPlugin& plugin = plugins[i];
+        bool offered = false;
+        const std::string description = ask_menu(plugin, 0, nullptr, &offered);
+        if (!offered) continue;
+        trace("menu %s 0 \"%s\"", plugin.name.c_str(), printable(description).c_str());
+        std::string error;
+        if (!parse_menu_description(description, &plugin.main_menu, &error)) {
+            host_message(1, "Plug-in %s: main-menu description \"%s\" rejected (%s)", plugin.name.c_str(),
+                         printable(description).c_str(), error.c_str());
+            continue;
+        }
+        HMENU submenu = CreatePopupMenu();
+        for (const MenuItem& item : plugin.main_menu) {
+            AppendMenuA(submenu, MF_STRING, UINT_PTR(MAIN_MENU_BASE + int(i) * 256 + item.code), item.text.c_str());
+        }
+        AppendMenuA(plugins_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), plugin.name.c_str());
+    }
+}
+
+bool run_main_menu_command(int id)
+{
+    if (id < MAIN_MENU_BASE || id >= MAIN_MENU_BASE + int(plugins.size()) * 256) return false;
+    HostedPlugin& plugin = plugins[size_t((id - MAIN_MENU_BASE) / 256)];
+    const int code = (id - MAIN_MENU_BASE) % 256;
+    trace("action %s 0 %d", plugin.name.c_str(), code);
+    if (plugin.module.action) plugin.module.action(0, code, nullptr);
+    trace("action %s 0 %d done", plugin.name.c_str(), code);
+    return true;
+}
+
+void run_context_menu(HWND owner, POINT screen, void* view)
+{
+    HMENU menu = CreatePopupMenu();
+    int entries = 0;
+    for (size_t i = 0; i < plugins.size(); ++i) {
+        bool offered = false;
+        const std::string description = ask_menu(plugins[i], 31, view, &offered);
+        if (!offered) continue;
+        trace("menu %s 31 \"%s\"", plugins[i].name.c_str(), printable(description).c_str());
+        std::vector<MenuItem> items;
+        std::string error;
+        if (!parse_menu_description(description, &items, &error)) {
+            host_message(1, "Plug-in %s: context-menu description \"%s\" rejected (%s)", plugins[i].name.c_str(),
+                         printable(description).c_str(), error.c_str());
+            continue;
+        }
+        for (const MenuItem& item : items) {
+            AppendMenuA(menu, MF_STRING, UINT_PTR(CONTEXT_MENU_BASE + int(i) * 256 + item.code), item.text.c_str());
+            ++entries;
+        }
+    }
+    if (!entries) {
+        trace("context menu empty");
+        DestroyMenu(menu);
+        return;
+    }
+    trace("context menu open %ld %ld", screen.x, screen.y);
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                      screen.x, screen.y, 0, owner, nullptr);
+    DestroyMenu(menu);
+    if (chosen < CONTEXT_MENU_BASE) {
+        trace("context menu closed");
+        return;
+    }
+    HostedPlugin& plugin = plugins[size_t((chosen - CONTEXT_MENU_BASE) / 256)];
+    const int code = (chosen - CONTEXT_MENU_BASE) % 256;
+    trace("action %s 31 %d", plugin.name.c_str(), code);
+    if (plugin.module.action) plugin.module.action(31, code, view);
+    trace("action %s 31 %d done", plugin.name.c_str(), code);
+}
+
+bool offer_shortcut(int ctrl, int alt, int shift, int key, void* view)
+{
+    for (HostedPlugin& plugin : plugins) {
+        if (!plugin.module.shortcut) continue;
+        const int answer = plugin.module.shortcut(31, ctrl, alt, shift, key, view);
+        trace("shortcut %s 31 ctrl=%d alt=%d shift=%d key=%d -> %d", plugin.name.c_str(), ctrl, alt, shift, key,
+              answer);
+        if (answer) return true;
+    }
+    return false;
+}
+
+void save_project()
+{
+    host_state.saved_records.clear();
+    for (HostedPlugin& plugin : plugins) {
+        if (plugin.module.saveudd) plugin.module.saveudd(main_module_name, 1);
+    }
+    std::vector<ProjectRecord> records;
+    for (const auto& saved : host_state.saved_records) {
+        std::string hex;
+        for (uint8_t octet : saved.second) {
+            char pair[4];  // two hex digits
+            snprintf(pair, sizeof pair, "%02X", octet);
+            hex += pair;
+        }
+        trace("record save %08X %u %s", saved.first, unsigned(saved.second.size()), hex.c_str());
+        records.push_back({saved.first, saved.second});
+    }
+    const std::vector<uint8_t> bytes = encode_project(records);
+    FILE* file = fopen(project_file.c_str(), "wb");
+    const bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file && fclose(file) != 0) {
+        host_message(1, "Project file %s could not be written", project_file.c_str());
+        return;
+    }
+    if (!written) {
+        host_message(1, "Project file %s could not be written", project_file.c_str());
+        return;
+    }
+    host_message(0, "Project saved: %u records in %s", unsigned(records.size()), project_file.c_str());
+}
+
+void open_project()
+{
+    FILE* file = fopen(project_file.c_str(), "rb");
+    if (!file) {
+        host_message(0, "No project file %s yet", project_file.c_str());
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    fclose(file);
+
+    std::vector<ProjectRecord> records;
+    std::string damage;
+    if (!decode_project(bytes, &records, &damage)) {
+        host_message(1, "Project file %s is damaged: %s; %u records before it are used", project_file.c_str(),
+                     damage.c_str(), unsigned(records.size()));
+    }
+    unsigned taken = 0;
+    for (ProjectRecord& record : records) {
+        bool took = false;
+        for (HostedPlugin& plugin : plugins) {
+            if (!plugin.module.uddrecord) continue;
+            const int answer = plugin.module.uddrecord(main_module_name, 1, record.tag, record.bytes.size(),
+                                                      record.bytes.data());
+            trace("record load %s %08X %u -> %d", plugin.name.c_str(), record.tag, unsigned(record.bytes.size()),
+                  answer);
+            if (answer) {
+                took = true;
+                break;
+            }
+        }
+        if (took) ++taken;
+    }
+    host_message(0, "Project read: %u records from %s, %u taken", unsigned(records.size()), project_file.c_str(),
+                 taken);
+}
+
+void reset_plugins()
+{
+    for (HostedPlugin& plugin : plugins) {
+        trace("reset %s", plugin.name.c_str());
+        if (plugin.module.reset) plugin.module.reset();
+    }
+}
+
+bool close_plugins()
+{
+    for (HostedPlugin& plugin : plugins) {
+        if (!plugin.module.close) continue;
+        const int answer = plugin.module.close();
+        trace("close %s -> %d", plugin.name.c_str(), answer);
+        if (answer != 0) {
+            host_message(1, "Plug-in %s does not want the host to close", plugin.name.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+void unload_plugins()
+{
+    for (HostedPlugin& plugin : plugins) {
+        trace("destroy %s", plugin.name.c_str());
+        if (plugin.module.destroy) plugin.module.destroy();
+    }
+    for (HostedPlugin& plugin : plugins) {
+        trace("unload %s", plugin.name.c_str());
+        plugin.module.unload();
+        trace("unloaded %s", plugin.name.c_str());
+    }
+    plugins.clear();
+}
