@@ -7,7 +7,7 @@ static FILE* trace_file = nullptr;
 
 void open_trace(const std::string& path)
 {
-    trace_file = fopen(path.c_str(), "w");
+    trace_file = fopen(path.c_str(), "wb");
 }
 
 void trace(const char* format, ...)

@@ -1,0 +1,156 @@
+// The sandbox host's own text and file formats: the menu descriptions it
+// takes from plug-ins, its project file, and the sample program it shows.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <algorithm>
+
+#include "sandbox/app/menu_text.h"
+#include "sandbox/app/project_file.h"
+#include "sandbox/app/sample_program.h"
+
+namespace {
+
+struct MenuCase {
+    const char* description;
+    size_t items;       // 0: rejected
+    const char* error;  // the start of the reason when rejected
+};
+
+TEST(SandboxMenuText, AcceptsWellFormedDescriptionsAndRejectsTheRest)
+{
+    const MenuCase cases[] = {
+        {"0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.2", 4, ""},
+        {"0 Toggle Bookmark \t+[00401000]", 1, ""},
+        {"255 Last", 1, ""},
+        {"", 0, "empty"},
+        {"Show | 1 Hide", 0, "item 1: no action code"},
+        {"0 Show |1 Hide", 0, "item 2: no blank after '|'"},
+        {"0 Show| 1 Hide", 0, "item 1: no blank before '|'"},
+        {"0Show", 0, "item 1: no blank after the code"},
+        {"0 ", 0, "item 1: no text"},
+        {"0 Show | ", 0, "item 2: no action code"},
+        {"256 Too high", 0, "item 1: action code above 255"},
+        {"99999999999 Overflow", 0, "item 1: action code above 255"},
+    };
+    for (const MenuCase& c : cases) {
+        std::vector<MenuItem> items;
+        std::string error;
+        const bool ok = parse_menu_description(c.description, &items, &error);
+        EXPECT_EQ(ok, c.items != 0) << c.description;
+        EXPECT_EQ(items.size(), c.items) << c.description;
+        if (!ok) {
+            EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.description << " -> " << error;
+        }
+    }
+}
+
+TEST(SandboxMenuText, KeepsCodesAndTextsInOrder)
+{
+    std::vector<MenuItem> items;
+    std::string error;
+    ASSERT_TRUE(parse_menu_description("3 About | 0 Show/Hide | 12 A-B", &items, &error));
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].code, 3);
+    EXPECT_EQ(items[0].text, "About");
+    EXPECT_EQ(items[1].code, 0);
+    EXPECT_EQ(items[2].code, 12);
+    EXPECT_EQ(items[2].text, "A-B");
+}
+
+std::vector<ProjectRecord> three_records()
+{
+    return {{0x4C4D430A, {0x00, 0x10, 0x40, 0x00}}, {0x236D420A, {1, 2, 3, 4, 5, 6, 7, 8}}, {0x12345678, {}}};
+}
+
+TEST(SandboxProjectFile, RoundTripsRecordsInOrder)
+{
+    const std::vector<uint8_t> file = encode_project(three_records());
+    EXPECT_EQ(file.size(), 8u + (8 + 4) + (8 + 8) + 8);
+    std::vector<ProjectRecord> read;
+    std::string damage;
+    ASSERT_TRUE(decode_project(file, &read, &damage)) << damage;
+    ASSERT_EQ(read.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(read[i].tag, three_records()[i].tag);
+        EXPECT_EQ(read[i].bytes, three_records()[i].bytes);
+    }
+}
+
+TEST(SandboxProjectFile, EveryCutReadsTheWholeRecordsBeforeItAndNamesTheDamage)
+{
+    const std::vector<uint8_t> file = encode_project(three_records());
+    const size_t record_ends[] = {8 + 12, 8 + 12 + 16, file.size()};
+    for (size_t cut = 8; cut < file.size(); ++cut) {
+        const std::vector<uint8_t> truncated(file.begin(), file.begin() + long(cut));
+        std::vector<ProjectRecord> read;
+        std::string damage;
+        const bool intact = decode_project(truncated, &read, &damage);
+        size_t whole = 0;
+        while (whole < 3 && record_ends[whole] <= cut) ++whole;
+        const bool on_boundary = cut == 8 || (whole > 0 && record_ends[whole - 1] == cut);
+        EXPECT_EQ(intact, on_boundary) << "cut at " << cut;
+        EXPECT_EQ(read.size(), whole) << "cut at " << cut;
+        if (!intact) {
+            EXPECT_FALSE(damage.empty());
+        }
+    }
+}
+
+TEST(SandboxProjectFile, AHugeClaimedSizeIsDamageNotAnAllocation)
+{
+    std::vector<uint8_t> file = encode_project({{0x4C4D430A, {1, 2, 3, 4}}});
+    file[12] = file[13] = file[14] = file[15] = 0xFF;  // size 0xFFFFFFFF
+    std::vector<ProjectRecord> read;
+    std::string damage;
+    EXPECT_FALSE(decode_project(file, &read, &damage));
+    EXPECT_TRUE(read.empty());
+    EXPECT_NE(damage.find("claims 4294967295 bytes, 4 left"), std::string::npos) << damage;
+}
+
+TEST(SandboxProjectFile, AFileWithoutTheHeaderGivesNothing)
+{
+    std::vector<ProjectRecord> read;
+    std::string damage;
+    EXPECT_FALSE(decode_project({'K', 'S', 'B', 'X'}, &read, &damage));
+    EXPECT_FALSE(decode_project({'N', 'O', 'T', ' ', 'U', 'D', 'D', '1', 0, 0, 0, 0, 0, 0, 0, 0}, &read, &damage));
+    EXPECT_TRUE(read.empty());
+}
+
+TEST(SandboxSampleProgram, LinesAreContiguousAndJumpsLandOnLines)
+{
+    const std::vector<CodeLine> lines = sample_program();
+    ASSERT_GE(lines.size(), 300u);
+    EXPECT_EQ(lines.front().address, SAMPLE_PROGRAM_BASE);
+    std::vector<uint32_t> starts;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_FALSE(lines[i].bytes.empty()) << i;
+        EXPECT_LE(lines[i].bytes.size(), 15u);
+        if (i + 1 < lines.size()) {
+            EXPECT_EQ(lines[i + 1].address, lines[i].address + lines[i].bytes.size()) << i;
+        }
+        starts.push_back(lines[i].address);
+    }
+    int jumps = 0;
+    for (const CodeLine& line : lines) {
+        uint32_t target = 0;
+        const uint32_t after = line.address + uint32_t(line.bytes.size());
+        if (line.bytes.size() == 2 && (line.bytes[0] == 0xEB || (line.bytes[0] >= 0x70 && line.bytes[0] <= 0x7F))) {
+            target = after + uint32_t(int32_t(int8_t(line.bytes[1])));
+        } else if (line.bytes.size() == 5 && line.bytes[0] == 0xE8) {
+            target = after + (uint32_t(line.bytes[1]) | uint32_t(line.bytes[2]) << 8 | uint32_t(line.bytes[3]) << 16 |
+                              uint32_t(line.bytes[4]) << 24);
+        } else {
+            continue;
+        }
+        ++jumps;
+        EXPECT_TRUE(std::binary_search(starts.begin(), starts.end(), target)) << line.text;
+        char hex[16];
+        snprintf(hex, sizeof hex, "%08X", unsigned(target));
+        EXPECT_NE(line.text.find(hex), std::string::npos) << line.text;
+    }
+    EXPECT_GT(jumps, 10);
+}
+
+}  // namespace
