@@ -1,0 +1,163 @@
+# Drives the sandbox OLLYDBG.EXE with real X input (xdotool) under a display
+# and reads what happened from its trace file. Sourced by the tour and the
+# gesture tests; needs $DISPLAY, xdotool and ImageMagick's import.
+#
+#   sb_prepare RUN_DIR EXE      fresh folder holding a copy of the program
+#   sb_start ARGS...            starts it there; returns when it is ready
+#   sb_mark; <gesture>; sb_wait PATTERN   waits for a trace line after the mark
+#   sb_stop                     File > Exit, waits for the process to end
+
+sb_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+sb_failures=0
+sb_mark_line=0
+
+sb_prepare() {
+  sb_dir=$1
+  rm -rf "$sb_dir"
+  mkdir -p "$sb_dir"
+  cp "$2" "$sb_dir/OLLYDBG.EXE"
+  sb_trace=$sb_dir/sandbox.log
+}
+
+# A Windows path for Wine's Z: drive.
+sb_winpath() {
+  local path=$1
+  echo "Z:${path//\//\\}"
+}
+
+sb_start() {
+  : >"$sb_trace"
+  (cd "$sb_dir" && exec setsid "$sb_root/scripts/wine-run" "$sb_dir/OLLYDBG.EXE" "$@" >"$sb_dir/wine.out" 2>&1) &
+  sb_pid=$!
+  sb_mark_line=0
+  sb_wait '^ready$' 300 || { echo "sandbox did not start; its output:"; cat "$sb_dir/wine.out"; return 1; }
+  sb_read_geometry
+  sleep 1
+}
+
+sb_mark() {
+  sb_mark_line=$(wc -l <"$sb_trace")
+}
+
+# Trace lines since the mark.
+sb_since() {
+  tail -n +"$((sb_mark_line + 1))" "$sb_trace"
+}
+
+# sb_wait EXTENDED-REGEX [seconds]: a trace line after the mark matches.
+sb_wait() {
+  local pattern=$1 limit=${2:-60} waited=0
+  while ! sb_since | grep -Eq -- "$pattern"; do
+    if ! kill -0 "$sb_pid" 2>/dev/null && ! sb_since | grep -Eq -- "$pattern"; then
+      echo "sandbox ended while waiting for: $pattern"
+      return 1
+    fi
+    if [ "$waited" -ge "$((limit * 5))" ]; then
+      echo "no trace line matching: $pattern (waited ${limit}s)"
+      return 1
+    fi
+    sleep 0.2
+    waited=$((waited + 1))
+  done
+}
+
+# Where things are, from the host's window report (View > Report windows).
+sb_read_geometry() {
+  local line
+  line=$(grep -E '^cpu pane ' "$sb_trace" | tail -1)
+  read -r _ _ sb_cpu_x sb_cpu_y _ sb_row _ _ <<<"$line"
+  line=$(grep -E '^window .* class #32770 "Korvan' "$sb_trace" | tail -1)
+  sb_close_x=$(awk '{for (i = 1; i <= NF; i++) if ($i == "close") print $(i + 1)}' <<<"$line")
+  sb_close_y=$(awk '{for (i = 1; i <= NF; i++) if ($i == "close") print $(i + 2)}' <<<"$line")
+}
+
+# Screen centre of a panel button by its control id.
+sb_button_point() {
+  grep -E "^child .* id $1 class Button" "$sb_trace" | tail -1 |
+    awk '{for (i = 1; i <= NF; i++) if ($i == "rect") print int(($(i + 1) + $(i + 3)) / 2), int(($(i + 2) + $(i + 4)) / 2)}'
+}
+
+# sb_click_row ROW [BUTTON]: clicks the CPU pane's visible row (0 = top).
+sb_click_row() {
+  xdotool mousemove "$((sb_cpu_x + 240))" "$((sb_cpu_y + $1 * sb_row + sb_row / 2))" click "${2:-1}"
+  sleep 0.5
+}
+
+sb_click_button() {
+  local point
+  point=$(sb_button_point "$1")
+  xdotool mousemove ${point% *} ${point#* } click 1
+  sleep 0.5
+}
+
+sb_key() {
+  local key
+  for key in "$@"; do
+    xdotool key "$key"
+    sleep 0.4
+  done
+}
+
+# sb_plugin_menu ITEM: Plugins > Korvantis > the ITEM-th entry (0 = Show/Hide).
+sb_plugin_menu() {
+  local downs=()
+  for ((i = 0; i < $1; i++)); do downs+=(Down); done
+  sb_key alt+p Right "${downs[@]}" Return
+}
+
+# The address the CPU pane last selected.
+sb_selected() {
+  grep -E '^select ' "$sb_trace" | tail -1 | awk '{print $2}'
+}
+
+# The navigation panel's caption as X shows it, or nothing when it is hidden.
+sb_panel_title() {
+  local window
+  window=$(xdotool search --onlyvisible --name '^Korvan' 2>/dev/null | head -1)
+  [ -n "$window" ] && xdotool getwindowname "$window"
+}
+
+sb_shot() {
+  mkdir -p "$sb_shots"
+  import -window root -crop "${2:-1000x700+0+0}" +repage "$sb_shots/$1.png"
+}
+
+# Clicks the log pane: the main window gets the keyboard (after the panel had it).
+sb_focus_main() {
+  xdotool mousemove 450 600 click 1
+  sleep 0.5
+}
+
+# sb_file KEY: File > the item with that mnemonic.
+sb_file() {
+  sb_focus_main
+  sb_key alt+f "$1"
+}
+
+sb_stop() {
+  sb_mark
+  sb_file x
+  sb_wait '^exit$' 120
+  wait "$sb_pid" 2>/dev/null || true
+}
+
+# check DESCRIPTION COMMAND...: runs the command and reports the outcome.
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok   $what"
+  else
+    echo "FAIL $what"
+    sb_failures=$((sb_failures + 1))
+  fi
+}
+
+# A trace line after the mark matches (does not wait).
+seen() {
+  sb_since | grep -Eq -- "$1"
+}
+
+equals() {
+  [ "$1" = "$2" ] || { echo "     expected [$2], got [$1]"; return 1; }
+}

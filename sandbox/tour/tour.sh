@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The scripted tour of the plug-in in the sandbox, with real X input: settings
+# changed in the dialog, three bookmarks set by shortcut, panel and context
+# menu, navigation both ways including failed searches, the project saved,
+# the program closed (plug-ins reset), reopened and its bookmarks replayed.
+# Leaves numbered screenshots, the host's trace (sandbox.log) and its stores
+# in OUT_DIR; exits non-zero when a step did not have its effect.
+# Usage: sandbox/tour/tour.sh OUT_DIR BUILD_DIR   (under a display, e.g. xvfb-run)
+set -uo pipefail
+out=$(mkdir -p "${1:?out dir}" && cd "$1" && pwd)
+build=$(cd "${2:?build dir}" && pwd)
+source "$(dirname "$0")/driver.sh"
+sb_shots=$out
+rm -f "$out"/*.png
+
+sb_prepare "$build/gui-run/tour" "$build/hosts/sandbox/OLLYDBG.EXE"
+# The panel where a user left it, at the right of the code.
+printf '[Korvantis]\ntop=40\nleft=700\n' >"$sb_dir/ollydbg.ini"
+dll=${KORVANTIS_DLL:-$(sb_winpath "$build/Korvantis.dll")}
+
+step() { echo "-- $*"; }
+
+step "start with the plug-in"
+sb_start --plugin "$dll" || exit 1
+sb_shot 01-start
+
+step "Plugins > Korvantis > Settings: options ticked, F2 / F7 / F8 as toggle / previous / next"
+sb_mark; sb_plugin_menu 2; sleep 3
+sb_key space Tab space Tab Tab Tab space Tab F2 Tab F7 Tab F8
+sleep 1; sb_shot 02-settings
+sb_key Tab Tab Tab space
+check "settings stored" sb_wait '^setting Korvantis hotkey_next__key=119$' 60
+
+step "three bookmarks: F2 on row 4, the panel's # on row 10, the context menu on row 16"
+sb_mark; sb_click_row 4; sb_key F2
+check "bookmark by shortcut" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
+sb_mark; sb_click_row 10; sb_click_button 1004
+check "bookmark by panel" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
+sb_mark; sb_click_row 16 3; sb_wait '^context menu open' 30; sleep 1
+sb_shot 03-context-menu
+sb_key Down Return
+check "bookmark by context menu" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
+check "the panel counts three" equals "$(sb_panel_title)" "Korvan... (03)"
+sb_mark; sb_click_row 10 3; sb_wait '^context menu open' 30; sleep 1
+sb_shot 04-bookmarked-line
+sb_key Escape; sb_wait '^context menu closed' 30
+
+step "navigation forward: F8 from the top, then > twice, then > once more finds nothing"
+sb_mark; sb_click_row 0; sb_key F8; sb_click_button 1003; sb_click_button 1003
+sb_click_button 1003
+check "failed forward search" sb_wait '^notice No bookmarks!, try to search backward' 30
+check "three go-tos forward" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c '^goto ') = 3 ]"
+sleep 1; sb_shot 05-forward
+step "navigation back: < then F7 twice, the last finds nothing"
+sb_mark; sb_click_button 1002; sb_click_row 16; sb_key F7 F7
+sb_click_row 4; sb_key F7
+check "failed backward search" sb_wait '^notice No bookmarks!, try to search forward' 30
+sleep 1; sb_shot 06-backward
+
+step "File > Save project"
+sb_mark; sb_file s
+check "project saved" sb_wait '^host 0 Project saved: 3 records' 30
+step "File > Close program: the plug-in is reset"
+sb_mark; sb_file c
+check "reset" sb_wait '^host 0 Program closed$' 30
+sleep 1; sb_shot 07-closed
+check "the panel has its bare title" equals "$(sb_panel_title)" "Korvantis"
+step "File > Open program: the project is read back"
+sb_mark; sb_file o
+check "records replayed" sb_wait '^host 0 Project read: 3 records from .*, 3 taken$' 30
+sleep 1; sb_shot 08-reopened
+check "the bookmarks are back" equals "$(sb_panel_title)" "Korvan... (03)"
+
+step "File > Exit"
+sb_stop
+cp "$sb_trace" "$sb_dir/ollydbg.ini" "$sb_dir/sample.udd" "$out/" 2>/dev/null
+echo "tour: $sb_failures steps failed; screenshots, sandbox.log, ollydbg.ini and sample.udd in $out"
+[ "$sb_failures" = 0 ]

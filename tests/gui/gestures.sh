@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Real-gesture tests of the plug-in in the sandbox: X mouse clicks and key
+# presses through Wine, one sandbox process driven through every gesture in
+# turn, each checked in the host's trace and in what X shows of the panel.
+# Usage: tests/gui/gestures.sh BUILD_DIR   (under a display, e.g. xvfb-run)
+set -uo pipefail
+build=$(cd "${1:?build dir}" && pwd)
+source "$(dirname "$0")/../../sandbox/tour/driver.sh"
+
+run=$build/gui-run/gestures
+sb_prepare "$run" "$build/hosts/sandbox/OLLYDBG.EXE"
+mkdir -p "$run/plugins"
+cp "$build/Korvantis.dll" "$build"/tests/gui/plugins/bad_*.dll "$run/plugins/"
+# The panel where a user left it, beside the code.
+printf '[Korvantis]\ntop=40\nleft=700\n' >"$run/ollydbg.ini"
+# A project file with two own records (00401003, 00401013) and a third cut
+# off after two of its four bytes.
+printf 'KSBXUDD1\x0aCML\x04\x00\x00\x00\x03\x10\x40\x00\x0aCML\x04\x00\x00\x00\x13\x10\x40\x00\x0aCML\x04\x00\x00\x00\x08\x10' \
+  >"$run/sample.udd"
+
+echo "== start: plug-in folder with Korvantis and four bad plug-ins"
+sb_start --plugins "$(sb_winpath "$run/plugins")" || exit 1
+sb_mark_line=0
+check "a DLL without _ODBG_Plugininit is unloaded with a log line" \
+  seen '^host 1 Plug-in .*bad_no_init.dll not loaded: .*lacks _ODBG_Plugindata or _ODBG_Plugininit'
+check "a DLL answering interface 109 is unloaded" \
+  seen '^host 1 Plug-in .*bad_other_version.dll: declares plug-in interface 109, this host speaks 110; unloaded'
+check "a DLL refusing init is unloaded" \
+  seen '^host 1 Plug-in .*bad_refuses_init.dll: refused to start \(answer -1\); unloaded'
+check "an invalid main-menu description is reported, not used" \
+  seen '^host 1 Plug-in BadPlugin: main-menu description "Show \| 1 Hide" rejected'
+check "Korvantis starts with its banner" seen '^log 00000000 0 Korvantis Plug-in by '
+check "the damaged project file is reported" \
+  seen '^host 1 Project file .*sample.udd is damaged: record at byte 32 claims 4 bytes, 2 left; 2 records before it are used'
+check "the records before the damage are replayed" \
+  bash -c "[ \$(grep -c -E '^log 004010(03|13) -1 Korvantis: Bookmark added to line 4010(03|13)$' '$sb_trace') = 2 ]"
+check "the panel shows the two replayed bookmarks" equals "$(sb_panel_title)" "Korvan... (02)"
+
+echo "== the panel's three buttons"
+sb_mark; sb_click_row 5; sb_click_button 1004
+sb_wait '^log 00401008 -1 Korvantis: Bookmark added to line 401008$' 30
+check "# on row 5 bookmarks 00401008" seen '^notice Bookmark added Successfully$'
+check "the title counts three" equals "$(sb_panel_title)" "Korvan... (03)"
+sb_mark; sb_click_button 1003; sb_wait '^select 00401013 ' 30
+check "> goes to the next bookmark with (0, a, 0, 0, 13)" seen '^goto 00401013 \(0, 00401013, 0, 0, 13\)$'
+sb_mark; sb_click_button 1003; sb_wait '^beep 0$' 30
+check "> on the last bookmark gives the notice and a beep" \
+  seen '^notice No bookmarks!, try to search backward, <\.$'
+sb_mark; sb_click_button 1002; sb_click_button 1002; sb_wait '^select 00401003 ' 30
+check "< twice goes back to 00401008, then 00401003" \
+  bash -c "grep -E '^goto ' '$sb_trace' | tail -2 | cut -d' ' -f2 | tr '\n' ' ' | grep -qx '00401008 00401003 '"
+
+echo "== context menu"
+sb_mark; sb_click_row 7 3; sb_wait '^context menu open' 30
+check "the entry offers +[0040100D] for the line" seen '^menu Korvantis 31 "0 Toggle Bookmark \\t\+\[0040100D\]"$'
+sb_key Down Return; sb_wait '^action Korvantis 31 0 done$' 30
+check "choosing Toggle Bookmark adds it" seen '^log 0040100D -1 Korvantis: Bookmark added to line 40100D$'
+check "the title counts four" equals "$(sb_panel_title)" "Korvan... (04)"
+sb_mark; sb_click_row 7 3; sb_wait '^context menu open' 30
+check "on a bookmarked line the entry reads -[0040100D]" seen '"0 Toggle Bookmark \\t-\[0040100D\]"$'
+sb_key Escape; sb_wait '^context menu closed$' 30
+
+echo "== settings dialog: options ticked, F2 typed into the toggle field"
+sb_mark; sb_plugin_menu 2; sleep 3
+check "Plugins > Korvantis > Settings opens the dialog" bash -c "xdotool search --onlyvisible --name '^Settings\$' >/dev/null"
+# Focus starts on the first check box; 1011, 1012, OK, Cancel, 1015, then the toggle field.
+sb_key space Tab space Tab Tab Tab space Tab F2 Tab Tab Tab Tab Tab space
+sb_wait '^action Korvantis 0 2 done$' 60
+check "OK stores F2 (113) as the toggle key" seen '^setting Korvantis hotkey_toggle__key=113$'
+check "OK stores the ticked options" \
+  bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -cE '^setting Korvantis (auto_show|load_old_bookmarks|show_toggle_bookmark)=1$' | grep -qx 3"
+
+echo "== the configured shortcut in the CPU pane"
+sb_mark; sb_click_row 12; sb_key F2
+sb_wait '^shortcut Korvantis 31 ctrl=0 alt=0 shift=0 key=113 -> 1$' 30
+sel=$(sb_selected)
+check "F2 toggles the selected line ($sel)" seen "^log $sel -1 Korvantis: Bookmark added to line ${sel#00}\$"
+check "the title counts five" equals "$(sb_panel_title)" "Korvan... (05)"
+sb_mark; sb_key Down; sb_wait '^select ' 30
+check "an arrow key not bound is offered first, then moves the selection" \
+  seen '^shortcut Korvantis 31 ctrl=0 alt=0 shift=0 key=40 -> 0$'
+
+echo "== the panel's close box, then Show/Hide"
+sb_mark; xdotool mousemove "$sb_close_x" "$sb_close_y" click 1
+sb_wait '^setting Korvantis left=700$' 30
+sleep 1
+check "the close box hides the panel and stores its place" equals "$(sb_panel_title)" ""
+sb_mark; sb_plugin_menu 0; sb_wait '^action Korvantis 0 0 done$' 30; sleep 1
+check "Show/Hide shows it again, still counting five" equals "$(sb_panel_title)" "Korvan... (05)"
+check "at the place where it was closed" \
+  bash -c "xdotool search --onlyvisible --name '^Korvan' getwindowgeometry | grep -q 'Position: 700,40'"
+
+echo "== restart: project saved, plug-ins reset, project replayed"
+sb_mark; sb_file r; sb_wait '^host 0 Project read: 5 records' 60
+check "five records saved" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c '^record save 4C4D430A 4 ') = 5 ]"
+check "reset deletes the five" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c 'Korvantis: Deleting bookmark from line') = 5 ]"
+check "all five are taken back" seen '^host 0 Project read: 5 records from .*, 5 taken$'
+check "the title counts five again" equals "$(sb_panel_title)" "Korvan... (05)"
+
+echo "== exit"
+sb_stop
+check "closing calls close, destroy, then unloads" \
+  bash -c "grep -E '^(close|destroy|unloaded) Korvantis' '$sb_trace' | cut -d' ' -f1 | tr '\n' ' ' | grep -qx 'close destroy unloaded '"
+check "the settings survive in ollydbg.ini" grep -qx 'hotkey_toggle__key=113' "$run/ollydbg.ini"
+check "the project file holds five records" equals "$(stat -c %s "$run/sample.udd")" 68
+
+echo "gestures: $sb_failures failed (trace: $sb_trace)"
+[ "$sb_failures" = 0 ]
