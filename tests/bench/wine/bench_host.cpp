@@ -1,0 +1,378 @@
+// The bench host: the real DLL loaded in a stand-in debugger whose host
+// operations only count, driven through the plug-in's exports as the debugger
+// drives it. Times what a user waits for at 1,000 and 10,000 bookmarks: a
+// toggle shortcut, a navigation shortcut, the context menu's description and
+// a project load of 10,000 own records; and the module's load plus start.
+//
+// Every figure that involves the panel title is taken twice, interleaved
+// round by round: "user" with the real SetWindowTextA (a caption repaint in
+// Wine), "own" with the DLL's import of it pointed at a counter, which leaves
+// the plug-in's own work. Output: one tab-separated line per round,
+//   measurement  N  mode  microseconds-per-operation
+// to the file named by the first argument; scripts/bench takes the medians.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sandbox/host_state.h"
+#include "sandbox/import_patch.h"
+#include "sandbox/plugin_module.h"
+
+namespace {
+
+const uint32_t TAG_OWN = 0x4C4D430A;
+const int ORIGIN_CPU = 31;
+const int KEY_TOGGLE = VK_F2, KEY_PREVIOUS = VK_F3, KEY_NEXT = VK_F4;
+
+// Bookmarks lie 16 bytes apart from 0x401000, so each gap has room for new ones.
+uint32_t stored(unsigned index)
+{
+    return 0x401000u + index * 16u;
+}
+
+FILE* out = nullptr;
+int failures = 0;
+
+void check(bool ok, const char* what)
+{
+    if (ok) return;
+    fprintf(stderr, "bench_host: check failed: %s\n", what);
+    ++failures;
+}
+
+double now_us()
+{
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER ticks;
+    QueryPerformanceCounter(&ticks);
+    return double(ticks.QuadPart) * 1e6 / double(frequency.QuadPart);
+}
+
+void emit(const char* measurement, unsigned n, const char* mode, double us)
+{
+    fprintf(out, "%s\t%u\t%s\t%.3f\n", measurement, n, mode, us);
+    fflush(out);
+}
+
+// The settings as the debugger would keep them, minus its ini file: the three
+// shortcuts bound without modifiers, everything else at its default.
+struct Setting {
+    const char* key;
+    int value;
+};
+const Setting SETTINGS[] = {
+    {"hotkey_toggle__key", KEY_TOGGLE},  {"hotkey_previous__key", KEY_PREVIOUS},
+    {"hotkey_next__key", KEY_NEXT},
+};
+
+bool read_setting(void*, const char* key, int* value)
+{
+    for (const Setting& s : SETTINGS) {
+        if (strcmp(s.key, key) == 0) {
+            *value = s.value;
+            return true;
+        }
+    }
+    return false;  // the caller's default stands
+}
+
+// The CPU view record: active flag at 889, selected line at 901 (unaligned).
+unsigned char view[1024];
+void select_line(uint32_t address)
+{
+    memcpy(view + 901, &address, 4);
+}
+
+unsigned title_calls = 0;
+BOOL WINAPI counting_set_window_text(HWND, LPCSTR)
+{
+    ++title_calls;
+    return TRUE;
+}
+
+LRESULT CALLBACK main_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND create_main_window()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = main_procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "BenchMain";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassA(&wc);
+    return CreateWindowA("BenchMain", "OllyDbg stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200,
+                         640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+// Lets Wine deliver what the previous step queued (paints, caption updates).
+void pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+struct PanelSearch {
+    HWND owner, found;
+};
+BOOL CALLBACK find_panel(HWND window, LPARAM param)
+{
+    PanelSearch* search = reinterpret_cast<PanelSearch*>(param);
+    char window_class[16] = {};
+    GetClassNameA(window, window_class, sizeof window_class);
+    if (GetWindow(window, GW_OWNER) != search->owner || strcmp(window_class, "#32770") != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+struct Bench {
+    HWND main_window = nullptr;
+    PluginModule plugin;
+    void* real_set_window_text = nullptr;
+    std::mt19937 rng{8};
+
+    // The panel: the dialog that the main window owns.
+    HWND panel() const
+    {
+        PanelSearch search = {main_window, nullptr};
+        EnumWindows(find_panel, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    bool start()
+    {
+        std::string error;
+        if (!plugin.load(default_plugin_path(), &error)) {
+            fprintf(stderr, "bench_host: %s\n", error.c_str());
+            return false;
+        }
+        char name[32];
+        plugin.data(name);
+        return plugin.init(110, main_window, nullptr) == 0;
+    }
+
+    void stop()
+    {
+        plugin.close();
+        plugin.destroy();
+        if (HWND p = panel()) DestroyWindow(p);  // its procedure lives in the DLL
+        plugin.unload();
+        pump();
+    }
+
+    // "own": the DLL's SetWindowTextA is the counter; "user": the real one.
+    void title_mode(bool own)
+    {
+        void* replacement = own ? reinterpret_cast<void*>(&counting_set_window_text) : real_set_window_text;
+        void* before = repoint_import(plugin.module, "USER32.dll", "SetWindowTextA", replacement);
+        if (!real_set_window_text) real_set_window_text = before;
+    }
+
+    int shortcut(int key, uint32_t address)
+    {
+        select_line(address);
+        return plugin.shortcut(ORIGIN_CPU, 0, 0, 0, key, nullptr);
+    }
+
+    void replay(unsigned n)
+    {
+        for (unsigned i = 0; i < n; ++i) {
+            uint32_t address = stored(i);
+            plugin.uddrecord(nullptr, 1, TAG_OWN, 4, &address);
+        }
+    }
+
+    // Bookmarks, read back from the panel title the plug-in computed.
+    void expect_count(unsigned n, const char* what)
+    {
+        const unsigned before = title_calls;
+        title_mode(true);
+        uint32_t first = stored(0);
+        plugin.uddrecord(nullptr, 1, TAG_OWN, 4, &first);  // present: only retitles
+        check(title_calls == before + 1, what);
+        char expected[32], text[32] = {};
+        wsprintfA(expected, "Korvan... (%02d)", int(n));
+        title_mode(false);
+        plugin.uddrecord(nullptr, 1, TAG_OWN, 4, &first);
+        GetWindowTextA(panel(), text, sizeof text);
+        check(strcmp(text, expected) == 0, what);
+    }
+
+    uint32_t random_point(unsigned n)
+    {
+        return std::uniform_int_distribution<uint32_t>(stored(0) + 1, stored(n - 1) - 1)(rng);
+    }
+    // An address in a gap: never bookmarked.
+    uint32_t random_new(unsigned n) { return stored(rng() % (n - 1)) + 8; }
+
+    void load_and_init(int rounds)
+    {
+        for (int r = 0; r < rounds; ++r) {
+            const double t0 = now_us();
+            const bool ok = start();
+            const double t1 = now_us();
+            check(ok, "load and init");
+            emit(r == 0 ? "load_init_first" : "load_init", 0, "user", t1 - t0);
+            if (plugin.module) stop();
+        }
+    }
+
+    void per_size(unsigned n, int rounds)
+    {
+        reset_host_state();
+        host_state.read_setting = read_setting;
+        host_state.disasm_view = view;
+        memset(view, 0, sizeof view);
+        view[889] = 1;
+        if (!start()) {
+            check(false, "start for the per-size figures");
+            return;
+        }
+        title_mode(true);
+        replay(n);
+        expect_count(n, "list filled");
+
+        const int batch = 20;
+        for (int r = 0; r < rounds; ++r) {
+            for (int own = 1; own >= 0; --own) {
+                const char* mode = own ? "own" : "user";
+                title_mode(own != 0);
+                pump();
+
+                // Toggle shortcut: a batch of new lines, then the same lines again.
+                std::vector<uint32_t> lines(batch);
+                for (uint32_t& a : lines) a = random_new(n);
+                std::sort(lines.begin(), lines.end());
+                lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+                std::shuffle(lines.begin(), lines.end(), rng);
+                const unsigned notices = host_state.counts[int(HostOp::Notice)];
+                double t0 = now_us();
+                for (uint32_t a : lines) shortcut(KEY_TOGGLE, a);
+                double t1 = now_us();
+                for (uint32_t a : lines) shortcut(KEY_TOGGLE, a);
+                double t2 = now_us();
+                check(host_state.counts[int(HostOp::Notice)] == notices + 2 * lines.size(),
+                      "every toggle gave its notice");
+                emit("toggle_add", n, mode, (t1 - t0) / double(lines.size()));
+                emit("toggle_remove", n, mode, (t2 - t1) / double(lines.size()));
+                pump();
+
+                // Navigation and the menu description write no title: timed once, in "own" rounds.
+                if (!own) continue;
+                std::vector<uint32_t> points(50);
+                for (uint32_t& a : points) a = random_point(n);
+                const unsigned gotos = host_state.counts[int(HostOp::GotoCode)];
+                t0 = now_us();
+                for (uint32_t a : points) shortcut(KEY_PREVIOUS, a);
+                t1 = now_us();
+                for (uint32_t a : points) shortcut(KEY_NEXT, a);
+                t2 = now_us();
+                check(host_state.counts[int(HostOp::GotoCode)] == gotos + 2 * points.size(),
+                      "every navigation moved the CPU window");
+                emit("navigate_previous", n, "own", (t1 - t0) / double(points.size()));
+                emit("navigate_next", n, "own", (t2 - t1) / double(points.size()));
+
+                char text[64];
+                int offered = 0;
+                t0 = now_us();
+                for (uint32_t a : points) {
+                    select_line(a);
+                    offered += plugin.menu(ORIGIN_CPU, text, view);
+                }
+                t1 = now_us();
+                check(offered == int(points.size()), "the menu entry was offered");
+                emit("menu_description", n, "own", (t1 - t0) / double(points.size()));
+            }
+        }
+        expect_count(n, "list unchanged by the timed gestures");
+        stop();
+    }
+
+    // A project load: 10,000 own records into an empty list, timed whole.
+    void replay_rounds(unsigned n, int rounds)
+    {
+        reset_host_state();
+        host_state.read_setting = read_setting;
+        if (!start()) {
+            check(false, "start for the replay");
+            return;
+        }
+        for (int r = 0; r < rounds; ++r) {
+            for (int own = 1; own >= 0; --own) {
+                title_mode(own != 0);
+                plugin.reset();  // the host resets before it loads a project
+                pump();
+                const unsigned logs = host_state.counts[int(HostOp::Log)];
+                const double t0 = now_us();
+                replay(n);
+                const double t1 = now_us();
+                check(host_state.counts[int(HostOp::Log)] == logs + n, "one log line per record");
+                emit("replay_ms", n, own ? "own" : "user", (t1 - t0) / 1000.0);
+                pump();
+            }
+        }
+        expect_count(n, "replay filled the list");
+        stop();
+    }
+
+    // The USER32 call the design makes on every toggle and loaded record.
+    void title_call(int rounds)
+    {
+        if (!start()) return;
+        HWND p = panel();
+        const int batch = 50;
+        for (int r = 0; r < rounds; ++r) {
+            pump();
+            const double t0 = now_us();
+            for (int i = 0; i < batch; ++i) SetWindowTextA(p, (i & 1) ? "Korvan... (10000)" : "Korvan... (10001)");
+            const double t1 = now_us();
+            emit("set_window_text", 0, "user", (t1 - t0) / batch);
+        }
+        stop();
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    if (argc < 2) {
+        fprintf(stderr, "usage: OLLYDBG.EXE results.tsv [rounds]\n");
+        return 2;
+    }
+    out = fopen(argv[1], "w");
+    if (!out) {
+        fprintf(stderr, "bench_host: cannot write %s\n", argv[1]);
+        return 2;
+    }
+    const int rounds = argc > 2 ? atoi(argv[2]) : 15;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&controls);
+
+    Bench bench;
+    bench.main_window = create_main_window();
+    pump();
+    host_state.read_setting = read_setting;
+    bench.load_and_init(rounds + 1);
+    bench.title_call(rounds);
+    for (unsigned n : {1000u, 10000u}) bench.per_size(n, rounds);
+    bench.replay_rounds(10000, std::max(3, rounds / 3));
+    fclose(out);
+    if (failures) fprintf(stderr, "bench_host: %d checks failed\n", failures);
+    return failures ? 1 : 0;
+}
