@@ -119,7 +119,7 @@ sb_panel_title() {
 
 sb_shot() {
   mkdir -p "$sb_shots"
-  import -window root -crop "${2:-1000x700+0+0}" +repage "$sb_shots/$1.png"
+  import -window root -crop "${2:-900x700+0+0}" +repage "$sb_shots/$1.png"
 }
 
 # Clicks the log pane: the main window gets the keyboard (after the panel had it).

@@ -101,7 +101,7 @@ echo "== exit"
 sb_stop
 check "closing calls close, destroy, then unloads" \
   bash -c "grep -E '^(close|destroy|unloaded) Korvantis' '$sb_trace' | cut -d' ' -f1 | tr '\n' ' ' | grep -qx 'close destroy unloaded '"
-check "the settings survive in ollydbg.ini" grep -qx 'hotkey_toggle__key=113' "$run/ollydbg.ini"
+check "the settings survive in ollydbg.ini" bash -c "tr -d '\\r' <'$run/ollydbg.ini' | grep -qx 'hotkey_toggle__key=113'"
 check "the project file holds five records" equals "$(stat -c %s "$run/sample.udd")" 68
 
 echo "gestures: $sb_failures failed (trace: $sb_trace)"
