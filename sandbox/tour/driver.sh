@@ -105,6 +105,17 @@ sb_plugin_menu() {
   sb_key alt+p Right "${downs[@]}" Return
 }
 
+# sb_wait_window NAME-REGEX: a window of that caption is shown (up to 60 s).
+sb_wait_window() {
+  local waited=0
+  until xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+    [ "$waited" -ge 300 ] && { echo "no window named $1"; return 1; }
+    sleep 0.2
+    waited=$((waited + 1))
+  done
+  sleep 1
+}
+
 # The address the CPU pane last selected.
 sb_selected() {
   grep -E '^select ' "$sb_trace" | tail -1 | awk '{print $2}'

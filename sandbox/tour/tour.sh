@@ -25,7 +25,7 @@ sb_start --plugin "$dll" || exit 1
 sb_shot 01-start
 
 step "Plugins > Korvantis > Settings: options ticked, F2 / F7 / F8 as toggle / previous / next"
-sb_mark; sb_plugin_menu 2; sleep 3
+sb_mark; sb_plugin_menu 2; sb_wait_window '^Settings$'
 sb_key space Tab space Tab Tab Tab space Tab F2 Tab F7 Tab F8
 sleep 1; sb_shot 02-settings
 sb_key Tab Tab Tab space
