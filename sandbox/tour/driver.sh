@@ -29,6 +29,8 @@ sb_start() {
   : >"$sb_trace"
   (cd "$sb_dir" && exec setsid "$sb_root/scripts/wine-run" "$sb_dir/OLLYDBG.EXE" "$@" >"$sb_dir/wine.out" 2>&1) &
   sb_pid=$!
+  # A run cut short (a failed start, an interrupted script) leaves no sandbox behind.
+  trap 'kill "$sb_pid" 2>/dev/null' EXIT
   sb_mark_line=0
   sb_wait '^ready$' 300 || { echo "sandbox did not start; its output:"; cat "$sb_dir/wine.out"; return 1; }
   sb_read_geometry
@@ -148,8 +150,12 @@ sb_file() {
 sb_stop() {
   sb_mark
   sb_file x
-  sb_wait '^exit$' 120
+  if ! sb_wait '^exit$' 120; then
+    kill "$sb_pid" 2>/dev/null
+    sb_failures=$((sb_failures + 1))
+  fi
   wait "$sb_pid" 2>/dev/null || true
+  trap - EXIT
 }
 
 # check DESCRIPTION COMMAND...: runs the command and reports the outcome.
