@@ -8,10 +8,11 @@ BookmarkList bookmark_list;
 
 bool BookmarkList::contains(uint32_t address) const
 {
-    for (const BookmarkNode* node = first_; node; node = node->next) {
-        if (node->address == address) return true;
-    }
-    return false;
+    // The chain is ascending, so the walk ends at the first address not below
+    // the one sought instead of running to the end for an absent one.
+    const BookmarkNode* node = first_;
+    while (node && node->address < address) node = node->next;
+    return node && node->address == address;
 }
 
 bool BookmarkList::add_or_toggle(uint32_t address, bool allow_remove)
@@ -21,28 +22,27 @@ bool BookmarkList::add_or_toggle(uint32_t address, bool allow_remove)
 
 ToggleOutcome BookmarkList::toggle(uint32_t address, bool allow_remove)
 {
-    if (contains(address)) {
-        if (!allow_remove) return TOGGLE_ALREADY_PRESENT;
-        remove(address);
-        return TOGGLE_REMOVED;
-    }
+    // One walk from the start serves as the search and finds the insertion
+    // point: it stops at the link to the first node whose address is not below
+    // the new one. That node holds the address when it is present; otherwise
+    // the new node goes in front of it (or at the end).
+    BookmarkNode** link = &first_;
+    while (*link && (*link)->address < address) link = &(*link)->next;
 
-    BookmarkNode* previous = nullptr;
-    for (BookmarkNode* node = first_; node && node->address <= address; node = node->next) {
-        previous = node;
+    if (*link && (*link)->address == address) {
+        if (!allow_remove) return TOGGLE_ALREADY_PRESENT;
+        BookmarkNode* node = *link;
+        *link = node->next;
+        free(node);
+        return TOGGLE_REMOVED;
     }
 
     // Plain malloc keeps the C++ runtime's exception machinery out of the DLL.
     BookmarkNode* fresh = static_cast<BookmarkNode*>(malloc(sizeof(BookmarkNode)));
     if (!fresh) return TOGGLE_OUT_OF_MEMORY;
     fresh->address = address;
-    if (previous) {
-        fresh->next = previous->next;
-        previous->next = fresh;
-    } else {
-        fresh->next = first_;
-        first_ = fresh;
-    }
+    fresh->next = *link;
+    *link = fresh;
     return TOGGLE_ADDED;
 }
 

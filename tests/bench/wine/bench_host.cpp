@@ -7,9 +7,10 @@
 // Every figure that involves the panel title is taken twice, interleaved
 // round by round: "user" with the real SetWindowTextA (a caption repaint in
 // Wine), "own" with the DLL's import of it pointed at a counter, which leaves
-// the plug-in's own work. Output: one tab-separated line per round,
-//   measurement  N  mode  microseconds-per-operation
+// the plug-in's own work. Output: one tab-separated line per timed call,
+//   measurement  N  mode  microseconds (milliseconds for replay_*)
 // to the file named by the first argument; scripts/bench takes the medians.
+// Usage: OLLYDBG.EXE results.tsv [rounds [own]]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -231,7 +232,21 @@ struct Bench {
         }
     }
 
-    void per_size(unsigned n, int rounds)
+    // Runs op on each of the points, timing every call alone: the medians of
+    // single calls are not moved by the other programs that share the machine
+    // taking the processor in the middle of a batch.
+    template <class Op>
+    void each_timed(const char* measurement, unsigned n, const char* mode,
+                    const std::vector<uint32_t>& points, Op op)
+    {
+        for (uint32_t a : points) {
+            const double t0 = now_us();
+            op(a);
+            emit(measurement, n, mode, now_us() - t0);
+        }
+    }
+
+    void per_size(unsigned n, int rounds, bool with_user)
     {
         reset_host_state();
         host_state.read_setting = read_setting;
@@ -248,7 +263,7 @@ struct Bench {
 
         const int batch = 20;
         for (int r = 0; r < rounds; ++r) {
-            for (int own = 1; own >= 0; --own) {
+            for (int own = 1; own >= (with_user ? 0 : 1); --own) {
                 const char* mode = own ? "own" : "user";
                 title_mode(own != 0);
                 pump();
@@ -260,50 +275,53 @@ struct Bench {
                 lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
                 std::shuffle(lines.begin(), lines.end(), rng);
                 const unsigned notices = host_state.counts[int(HostOp::Notice)];
-                double t0 = now_us();
-                for (uint32_t a : lines) shortcut(KEY_TOGGLE, a);
-                double t1 = now_us();
-                for (uint32_t a : lines) shortcut(KEY_TOGGLE, a);
-                double t2 = now_us();
+                const unsigned titles = title_calls;
+                each_timed("toggle_add", n, mode, lines, [&](uint32_t a) { shortcut(KEY_TOGGLE, a); });
+                each_timed("toggle_remove", n, mode, lines, [&](uint32_t a) { shortcut(KEY_TOGGLE, a); });
                 check(host_state.counts[int(HostOp::Notice)] == notices + 2 * lines.size(),
                       "every toggle gave its notice");
-                emit("toggle_add", n, mode, (t1 - t0) / double(lines.size()));
-                emit("toggle_remove", n, mode, (t2 - t1) / double(lines.size()));
+                check(title_calls == titles + (own ? 2 * lines.size() : 0),
+                      "the counter stood in for the title exactly in the own rounds");
                 pump();
 
-                // Navigation and the menu description write no title: timed once, in "own" rounds.
+                // Navigation and the menu description write no title: timed in the own rounds.
                 if (!own) continue;
                 std::vector<uint32_t> points(50);
                 for (uint32_t& a : points) a = random_point(n);
                 const unsigned gotos = host_state.counts[int(HostOp::GotoCode)];
-                t0 = now_us();
-                for (uint32_t a : points) shortcut(KEY_PREVIOUS, a);
-                t1 = now_us();
-                for (uint32_t a : points) shortcut(KEY_NEXT, a);
-                t2 = now_us();
+                each_timed("navigate_previous", n, "own", points,
+                           [&](uint32_t a) { shortcut(KEY_PREVIOUS, a); });
+                each_timed("navigate_next", n, "own", points, [&](uint32_t a) { shortcut(KEY_NEXT, a); });
                 check(host_state.counts[int(HostOp::GotoCode)] == gotos + 2 * points.size(),
                       "every navigation moved the CPU window");
-                emit("navigate_previous", n, "own", (t1 - t0) / double(points.size()));
-                emit("navigate_next", n, "own", (t2 - t1) / double(points.size()));
 
                 char text[64];
                 int offered = 0;
-                t0 = now_us();
-                for (uint32_t a : points) {
+                each_timed("menu_description", n, "own", points, [&](uint32_t a) {
                     select_line(a);
                     offered += plugin.menu(ORIGIN_CPU, text, view);
-                }
-                t1 = now_us();
+                });
                 check(offered == int(points.size()), "the menu entry was offered");
-                emit("menu_description", n, "own", (t1 - t0) / double(points.size()));
             }
         }
         expect_count(n, "list unchanged by the timed gestures");
         stop();
     }
 
-    // A project load: 10,000 own records into an empty list, timed whole.
-    void replay_rounds(unsigned n, int rounds)
+    // This thread's processor time in milliseconds (user and kernel).
+    static double thread_cpu_ms()
+    {
+        FILETIME created, ended, kernel, user;
+        GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+        const auto ms = [](const FILETIME& t) {
+            return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+        };
+        return ms(kernel) + ms(user);
+    }
+
+    // A project load: n own records into an empty list, timed whole, by the
+    // clock and by this thread's processor time.
+    void replay_rounds(unsigned n, int rounds, bool with_user)
     {
         reset_host_state();
         host_state.read_setting = read_setting;
@@ -312,16 +330,20 @@ struct Bench {
             return;
         }
         for (int r = 0; r < rounds; ++r) {
-            for (int own = 1; own >= 0; --own) {
+            for (int own = 1; own >= (with_user ? 0 : 1); --own) {
+                const char* mode = own ? "own" : "user";
                 title_mode(own != 0);
                 plugin.reset();  // the host resets before it loads a project
                 pump();
                 const unsigned logs = host_state.counts[int(HostOp::Log)];
+                const double c0 = thread_cpu_ms();
                 const double t0 = now_us();
                 replay(n);
                 const double t1 = now_us();
+                const double c1 = thread_cpu_ms();
                 check(host_state.counts[int(HostOp::Log)] == logs + n, "one log line per record");
-                emit("replay_ms", n, own ? "own" : "user", (t1 - t0) / 1000.0);
+                emit("replay_ms", n, mode, (t1 - t0) / 1000.0);
+                emit("replay_cpu_ms", n, mode, c1 - c0);
                 pump();
             }
         }
@@ -334,13 +356,13 @@ struct Bench {
     {
         if (!start()) return;
         HWND p = panel();
-        const int batch = 50;
         for (int r = 0; r < rounds; ++r) {
             pump();
-            const double t0 = now_us();
-            for (int i = 0; i < batch; ++i) SetWindowTextA(p, (i & 1) ? "Korvan... (10000)" : "Korvan... (10001)");
-            const double t1 = now_us();
-            emit("set_window_text", 0, "user", (t1 - t0) / batch);
+            for (int i = 0; i < 20; ++i) {
+                const double t0 = now_us();
+                SetWindowTextA(p, (i & 1) ? "Korvan... (10000)" : "Korvan... (10001)");
+                emit("set_window_text", 0, "user", now_us() - t0);
+            }
         }
         stop();
     }
@@ -361,6 +383,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const int rounds = argc > 2 ? atoi(argv[2]) : 15;
+    // "own" leaves out the rounds with the real title call.
+    const bool with_user = !(argc > 3 && strcmp(argv[3], "own") == 0);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
 
@@ -369,9 +393,9 @@ int main(int argc, char** argv)
     pump();
     host_state.read_setting = read_setting;
     bench.load_and_init(rounds + 1);
-    bench.title_call(rounds);
-    for (unsigned n : {1000u, 10000u}) bench.per_size(n, rounds);
-    bench.replay_rounds(10000, std::max(3, rounds / 3));
+    if (with_user) bench.title_call(rounds);
+    for (unsigned n : {1000u, 10000u}) bench.per_size(n, rounds, with_user);
+    bench.replay_rounds(10000, std::max(3, rounds / 3), with_user);
     fclose(out);
     if (failures) fprintf(stderr, "bench_host: %d checks failed\n", failures);
     return failures ? 1 : 0;
