@@ -26,22 +26,6 @@ std::string deleted_line(uint32_t a) { return "Korvantis: Bookmark deleted from 
 std::string deleting_line(uint32_t a) { return "Korvantis: Deleting bookmark from line " + hex(a); }
 std::string out_of_memory_line(uint32_t a) { return "Korvantis: Out of memory, bookmark not added to line " + hex(a); }
 
-BOOL CALLBACK count_dialog(HWND window, LPARAM lparam)
-{
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0) ++*reinterpret_cast<int*>(lparam);
-    return TRUE;
-}
-
-// Dialog windows (the panel, a settings dialog, a message box) of this thread.
-int dialogs_of_this_thread()
-{
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), count_dialog, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
 class FaultsTest : public PluginTest {
 protected:
     // Loads the DLL with its heap watched and the three shortcuts bound to F2..F4.

@@ -61,21 +61,6 @@ std::string counted_title(size_t count)
     return text;
 }
 
-BOOL CALLBACK count_dialog(HWND window, LPARAM lparam)
-{
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0) ++*reinterpret_cast<int*>(lparam);
-    return TRUE;
-}
-
-int dialogs_of_this_thread()
-{
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), count_dialog, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
 // Records the host refuses: decided by the session, remembered in order.
 std::mt19937* save_rng = nullptr;
 unsigned save_refusal_percent = 0;

@@ -26,6 +26,21 @@ HWND create_host_main_window()
     return window;
 }
 
+static BOOL CALLBACK count_dialog(HWND window, LPARAM lparam)
+{
+    char name[16] = {};  // "#32770" and room to tell longer class names apart
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") == 0) ++*reinterpret_cast<int*>(lparam);
+    return TRUE;
+}
+
+int dialogs_of_this_thread()
+{
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), count_dialog, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 void PluginTest::SetUp()
 {
     reset_host_state();

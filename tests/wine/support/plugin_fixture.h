@@ -28,6 +28,9 @@ struct DisasmViewBuffer {
 // Creates the host's main window (a plain overlapped window, shown).
 HWND create_host_main_window();
 
+// Dialog windows (the panel, a settings dialog, a message box) of this thread.
+int dialogs_of_this_thread();
+
 class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override;
