@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "host/disasm_view.h"
 #include "host/host_api.h"
 #include "sandbox/app/plugin_host.h"
 #include "sandbox/app/sample_program.h"
 #include "sandbox/app/trace.h"
+#include "sandbox/disasm_view_record.h"
 #include "sandbox/host_state.h"
 
 namespace {
@@ -41,13 +41,8 @@ int row_height = 16;
 std::vector<CodeLine> program;  // empty while no program is open
 size_t selected = 0;
 size_t top_row = 0;
-// The pane's record as the plug-ins see it: the two fields at 889 and 901.
-unsigned char disasm_view[1024];
-
-void put_view_field(unsigned offset, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) disasm_view[offset + i] = static_cast<unsigned char>(value >> (8 * i));
-}
+// The pane's record as the plug-ins see it.
+DisasmViewBuffer disasm_view;
 
 size_t visible_rows()
 {
@@ -70,7 +65,7 @@ void select_row(size_t row, bool center)
         top_row = row - rows + 1;
     }
     if (top_row + rows > program.size()) top_row = program.size() > rows ? program.size() - rows : 0;
-    put_view_field(DISASM_VIEW_SELECTED_OFFSET, program[row].address);
+    disasm_view.set_selected(program[row].address);
     SetScrollPos(cpu_pane, SB_VERT, int(top_row), TRUE);
     InvalidateRect(cpu_pane, nullptr, TRUE);
     trace("select %08X row %u top %u", program[row].address, unsigned(row), unsigned(top_row));
@@ -111,8 +106,8 @@ void close_program()
     save_project();
     reset_plugins();
     program.clear();
-    put_view_field(DISASM_VIEW_SELECTED_OFFSET, 0);
-    put_view_field(DISASM_VIEW_ACTIVE_OFFSET, 0);
+    disasm_view.set_selected(0);
+    disasm_view.set_active(0);
     SetScrollRange(cpu_pane, SB_VERT, 0, 0, TRUE);
     InvalidateRect(cpu_pane, nullptr, TRUE);
     host_message(0, "Program closed");
@@ -171,7 +166,7 @@ void cpu_key(HWND window, WPARAM key, bool system)
     const int shift = GetKeyState(VK_SHIFT) < 0 ? 1 : 0;
     trace("key %u ctrl=%d alt=%d shift=%d", unsigned(key), ctrl, alt, shift);
     // The plug-ins see the key first, as in the debugger.
-    if (!program.empty() && offer_shortcut(ctrl, alt, shift, int(key), disasm_view)) return;
+    if (!program.empty() && offer_shortcut(ctrl, alt, shift, int(key), disasm_view.bytes)) return;
     if (program.empty()) return;
     const size_t page = visible_rows() > 1 ? visible_rows() - 1 : 1;
     switch (key) {
@@ -248,7 +243,7 @@ LRESULT CALLBACK cpu_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
         if (program.empty()) return 0;
         POINT point = {short(LOWORD(lparam)), short(HIWORD(lparam))};
         ClientToScreen(window, &point);
-        run_context_menu(window, point, disasm_view);
+        run_context_menu(window, point, disasm_view.bytes);
         return 0;
     }
     case WM_MOUSEWHEEL:
@@ -454,7 +449,7 @@ HWND create_sandbox_window(HINSTANCE instance)
     host_state.on_log = on_log;
     host_state.on_notice = on_notice;
     host_state.on_goto = goto_address;
-    host_state.disasm_view = disasm_view;
+    host_state.disasm_view = disasm_view.bytes;
 
     main_window = CreateWindowExA(0, MAIN_CLASS, "OllyDbg sandbox - Korvantis", WS_OVERLAPPEDWINDOW, MAIN_WINDOW_X,
                                   MAIN_WINDOW_Y, MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT, nullptr, create_menu_bar(),
@@ -489,7 +484,7 @@ void show_log_line(uint32_t address, int emphasis, const char* text)
 void open_program()
 {
     program = sample_program();
-    put_view_field(DISASM_VIEW_ACTIVE_OFFSET, 1);
+    disasm_view.set_active(1);
     SetScrollRange(cpu_pane, SB_VERT, 0, int(program.size()) - 1, FALSE);
     top_row = 0;
     select_row(0, false);

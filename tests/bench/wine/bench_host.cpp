@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "sandbox/disasm_view_record.h"
 #include "sandbox/host_state.h"
 #include "sandbox/import_patch.h"
 #include "sandbox/plugin_module.h"
@@ -86,11 +87,11 @@ bool read_setting(void*, const char* key, int* value)
     return false;  // the caller's default stands
 }
 
-// The CPU view record: active flag at 889, selected line at 901 (unaligned).
-unsigned char view[1024];
+// The CPU view record the shortcuts and the menu read.
+DisasmViewBuffer view;
 void select_line(uint32_t address)
 {
-    memcpy(view + 901, &address, 4);
+    view.set_selected(address);
 }
 
 unsigned title_calls = 0;
@@ -250,9 +251,9 @@ struct Bench {
     {
         reset_host_state();
         host_state.read_setting = read_setting;
-        host_state.disasm_view = view;
-        memset(view, 0, sizeof view);
-        view[889] = 1;
+        view = DisasmViewBuffer();
+        view.set_active(1);
+        host_state.disasm_view = view.bytes;
         if (!start()) {
             check(false, "start for the per-size figures");
             return;
@@ -299,7 +300,7 @@ struct Bench {
                 int offered = 0;
                 each_timed("menu_description", n, "own", points, [&](uint32_t a) {
                     select_line(a);
-                    offered += plugin.menu(ORIGIN_CPU, text, view);
+                    offered += plugin.menu(ORIGIN_CPU, text, view.bytes);
                 });
                 check(offered == int(points.size()), "the menu entry was offered");
             }

@@ -416,13 +416,19 @@ public:  // the session below takes their addresses
         ++stats.callbacks;
     }
 
-    void op_close_panel()
+    // The panel's corner as it stands, written back as top then left.
+    void expect_corner_written()
     {
-        operation = "panel WM_CLOSE";
         RECT rect;
         GetWindowRect(the_panel, &rect);
         expected.push_back(write_entry("top", rect.top));
         expected.push_back(write_entry("left", rect.left));
+    }
+
+    void op_close_panel()
+    {
+        operation = "panel WM_CLOSE";
+        expect_corner_written();
         visible = false;
         SendMessageA(the_panel, WM_CLOSE, 0, 0);
         ++stats.callbacks;
@@ -431,10 +437,7 @@ public:  // the session below takes their addresses
     void op_host_close()
     {
         operation = "host close and destroy";
-        RECT rect;
-        GetWindowRect(the_panel, &rect);
-        expected.push_back(write_entry("top", rect.top));
-        expected.push_back(write_entry("left", rect.left));
+        expect_corner_written();
         EXPECT_EQ(plugin.close(), 0);
         plugin.destroy();
         stats.callbacks += 2;

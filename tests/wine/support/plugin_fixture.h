@@ -11,19 +11,8 @@
 #include <vector>
 
 #include "sandbox/host_state.h"
+#include "sandbox/disasm_view_record.h"
 #include "sandbox/plugin_module.h"
-
-// A CPU disassembler record of the host's layout: the "active" field at 889
-// and the selected line's address at 901, both unaligned.
-struct DisasmViewBuffer {
-    unsigned char bytes[1024] = {};
-    void set_active(uint32_t value) { put(889, value); }
-    void set_selected(uint32_t value) { put(901, value); }
-    void put(unsigned offset, uint32_t value)
-    {
-        for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
-    }
-};
 
 // Creates the host's main window (a plain overlapped window, shown).
 HWND create_host_main_window();
