@@ -40,7 +40,7 @@ BOOL WINAPI traced_message_beep(UINT type)
     return real_message_beep ? real_message_beep(type) : TRUE;
 }
 
-std::string section_of(void* instance)
+std::string plugin_name_of(void* instance)
 {
     for (const HostedPlugin& plugin : plugins) {
         if (plugin.module.module == instance && !plugin.name.empty()) return plugin.name;
@@ -50,22 +50,28 @@ std::string section_of(void* instance)
     return name;
 }
 
+// The debugger keeps each plug-in's integers in ollydbg.ini in a section
+// "Plugin " and the plug-in's name, written as decimal numbers.
+std::string section_of(void* instance)
+{
+    return "Plugin " + plugin_name_of(instance);
+}
+
 bool read_ini_setting(void* instance, const char* key, int* value)
 {
     char text[32] = {};  // a 32-bit decimal with its sign
     GetPrivateProfileStringA(section_of(instance).c_str(), key, "", text, sizeof text, ini_file.c_str());
     if (!text[0]) return false;
-    *value = int(strtol(text, nullptr, 0));
+    *value = int(strtol(text, nullptr, 10));
     return true;
 }
 
 void write_ini_setting(void* instance, const char* key, int value)
 {
-    const std::string section = section_of(instance);
     char text[16];  // a 32-bit decimal with its sign
     snprintf(text, sizeof text, "%d", value);
-    WritePrivateProfileStringA(section.c_str(), key, text, ini_file.c_str());
-    trace("setting %s %s=%d", section.c_str(), key, value);
+    WritePrivateProfileStringA(section_of(instance).c_str(), key, text, ini_file.c_str());
+    trace("setting %s %s=%d", plugin_name_of(instance).c_str(), key, value);
 }
 
 // Calls the plug-in's menu callback and answers its description, or "" for none.
@@ -209,6 +215,7 @@ void append_plugin_menus(HMENU plugins_menu)
             AppendMenuA(submenu, MF_STRING, UINT_PTR(MAIN_MENU_BASE + int(i) * 256 + item.code), item.text.c_str());
         }
         AppendMenuA(plugins_menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), plugin.name.c_str());
+        trace("plugins menu entry %s with %u items", plugin.name.c_str(), unsigned(plugin.main_menu.size()));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host_api.h"
+#include "sandbox/app/debugger_keys.h"
 #include "sandbox/app/plugin_host.h"
 #include "sandbox/app/sample_program.h"
 #include "sandbox/app/trace.h"
@@ -165,8 +166,14 @@ void cpu_key(HWND window, WPARAM key, bool system)
     const int alt = GetKeyState(VK_MENU) < 0 ? 1 : 0;
     const int shift = GetKeyState(VK_SHIFT) < 0 ? 1 : 0;
     trace("key %u ctrl=%d alt=%d shift=%d", unsigned(key), ctrl, alt, shift);
-    // The plug-ins see the key first, as in the debugger.
-    if (!program.empty() && offer_shortcut(ctrl, alt, shift, int(key), disasm_view.bytes)) return;
+    // As in the debugger, the CPU window keeps its own keys and offers every
+    // other key to the plug-ins first.
+    const char* command = debugger_key_command(int(key), ctrl, alt, shift);
+    if (!command) {
+        if (!program.empty() && offer_shortcut(ctrl, alt, shift, int(key), disasm_view.bytes)) return;
+        if (system) DefWindowProcA(window, WM_SYSKEYDOWN, key, 0);
+        return;
+    }
     if (program.empty()) return;
     const size_t page = visible_rows() > 1 ? visible_rows() - 1 : 1;
     switch (key) {
@@ -183,7 +190,8 @@ void cpu_key(HWND window, WPARAM key, bool system)
     case VK_HOME: select_row(0, false); break;
     case VK_END: select_row(program.size() - 1, false); break;
     default:
-        if (system) DefWindowProcA(window, WM_SYSKEYDOWN, key, 0);
+        // There is no program to debug here: the command is only named.
+        host_message(0, "Debugger key: %s (not offered to plug-ins)", command);
         break;
     }
 }

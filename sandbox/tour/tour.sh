@@ -15,7 +15,7 @@ rm -f "$out"/*.png
 
 sb_prepare "$build/gui-run/tour" "$build/hosts/sandbox/OLLYDBG.EXE"
 # The panel where a user left it, at the right of the code.
-printf '[Korvantis]\ntop=40\nleft=700\n' >"$sb_dir/ollydbg.ini"
+printf '[Plugin Korvantis]\ntop=40\nleft=700\n' >"$sb_dir/ollydbg.ini"
 dll=${KORVANTIS_DLL:-$(sb_winpath "$build/Korvantis.dll")}
 
 step() { echo "-- $*"; }
@@ -24,15 +24,15 @@ step "start with the plug-in"
 sb_start --plugin "$dll" || exit 1
 sb_shot 01-start
 
-step "Plugins > Korvantis > Settings: options ticked, F2 / F7 / F8 as toggle / previous / next"
+step "Plugins > Korvantis > Settings: options ticked, the guide's shortcuts Ctrl+Shift+B / Ctrl+Shift+, / Ctrl+Shift+."
 sb_mark; sb_plugin_menu 2; sb_wait_window '^Settings$'
-sb_key space Tab space Tab Tab Tab space Tab F2 Tab F7 Tab F8
+sb_key space Tab space Tab Tab Tab space Tab ctrl+shift+b Tab ctrl+shift+comma Tab ctrl+shift+period
 sleep 1; sb_shot 02-settings
 sb_key Tab Tab Tab space
-check "settings stored" sb_wait '^setting Korvantis hotkey_next__key=119$' 60
+check "settings stored" sb_wait '^setting Korvantis hotkey_next__key=190$' 60
 
-step "three bookmarks: F2 on row 4, the panel's # on row 10, the context menu on row 16"
-sb_mark; sb_click_row 4; sb_key F2
+step "three bookmarks: Ctrl+Shift+B on row 4, the panel's # on row 10, the context menu on row 16"
+sb_mark; sb_click_row 4; sb_key ctrl+shift+b
 check "bookmark by shortcut" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
 sb_mark; sb_click_row 10; sb_click_button 1004
 check "bookmark by panel" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
@@ -45,15 +45,15 @@ sb_mark; sb_click_row 10 3; sb_wait '^context menu open' 30; sleep 1
 sb_shot 04-bookmarked-line
 sb_key Escape; sb_wait '^context menu closed' 30
 
-step "navigation forward: F8 from the top, then > twice, then > once more finds nothing"
-sb_mark; sb_click_row 0; sb_key F8; sb_click_button 1003; sb_click_button 1003
+step "navigation forward: Ctrl+Shift+. from the top, then > twice, then > once more finds nothing"
+sb_mark; sb_click_row 0; sb_key ctrl+shift+period; sb_click_button 1003; sb_click_button 1003
 sb_click_button 1003
 check "failed forward search" sb_wait '^notice No bookmarks!, try to search backward' 30
 check "three go-tos forward" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c '^goto ') = 3 ]"
 sleep 1; sb_shot 05-forward
-step "navigation back: < then F7 twice, the last finds nothing"
-sb_mark; sb_click_button 1002; sb_click_row 16; sb_key F7 F7
-sb_click_row 4; sb_key F7
+step "navigation back: < then Ctrl+Shift+, twice, the last finds nothing"
+sb_mark; sb_click_button 1002; sb_click_row 16; sb_key ctrl+shift+comma ctrl+shift+comma
+sb_click_row 4; sb_key ctrl+shift+comma
 check "failed backward search" sb_wait '^notice No bookmarks!, try to search forward' 30
 sleep 1; sb_shot 06-backward
 

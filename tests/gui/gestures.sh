@@ -12,7 +12,7 @@ sb_prepare "$run" "$build/hosts/sandbox/OLLYDBG.EXE"
 mkdir -p "$run/plugins"
 cp "$build/Korvantis.dll" "$build"/tests/gui/plugins/bad_*.dll "$run/plugins/"
 # The panel where a user left it, beside the code.
-printf '[Korvantis]\ntop=40\nleft=700\n' >"$run/ollydbg.ini"
+printf '[Plugin Korvantis]\ntop=40\nleft=700\n' >"$run/ollydbg.ini"
 # A project file with two own records (00401003, 00401013) and a third cut
 # off after two of its four bytes.
 printf 'KSBXUDD1\x0aCML\x04\x00\x00\x00\x03\x10\x40\x00\x0aCML\x04\x00\x00\x00\x13\x10\x40\x00\x0aCML\x04\x00\x00\x00\x08\x10' \
@@ -60,25 +60,30 @@ sb_mark; sb_click_row 7 3; sb_wait '^context menu open' 30; sleep 1
 check "on a bookmarked line the entry reads -[0040100D]" seen '"0 Toggle Bookmark \\t-\[0040100D\]"$'
 sb_key Escape; sb_wait '^context menu closed$' 30
 
-echo "== settings dialog: options ticked, F2 typed into the toggle field"
+echo "== settings dialog: options ticked, Ctrl+Shift+B typed into the toggle field, F2 into the previous one"
 sb_mark; sb_plugin_menu 2
 check "Plugins > Korvantis > Settings opens the dialog" sb_wait_window '^Settings$'
 # Focus starts on the first check box; 1011, 1012, OK, Cancel, 1015, then the toggle field.
-sb_key space Tab space Tab Tab Tab space Tab F2 Tab Tab Tab Tab Tab space
+sb_key space Tab space Tab Tab Tab space Tab ctrl+shift+b Tab F2 Tab Tab Tab Tab space
 sb_wait '^action Korvantis 0 2 done$' 60
-check "OK stores F2 (113) as the toggle key" seen '^setting Korvantis hotkey_toggle__key=113$'
+check "OK stores Ctrl+Shift+B (66) as the toggle key" \
+  bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -E '^setting Korvantis hotkey_toggle__' | cut -d' ' -f3 | tr '\n' ' ' | grep -qx 'hotkey_toggle__key=66 hotkey_toggle__alt=0 hotkey_toggle__shift=1 hotkey_toggle__ctrl=1 '"
+check "and F2 (113) as the previous key" seen '^setting Korvantis hotkey_previous__key=113$'
 check "OK stores the ticked options" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -cE '^setting Korvantis (auto_show|load_old_bookmarks|show_toggle_bookmark)=1$' | grep -qx 3"
 
-echo "== the configured shortcut in the CPU pane"
-sb_mark; sb_click_row 12; sb_key F2
-sb_wait '^shortcut Korvantis 31 ctrl=0 alt=0 shift=0 key=113 -> 1$' 30
+echo "== the configured shortcuts in the CPU pane"
+sb_mark; sb_click_row 12; sb_key ctrl+shift+b
+sb_wait '^shortcut Korvantis 31 ctrl=1 alt=0 shift=1 key=66 -> 1$' 30
 sel=$(sb_selected)
-check "F2 toggles the selected line ($sel)" seen "^log $sel -1 Korvantis: Bookmark added to line ${sel#00}\$"
+check "Ctrl+Shift+B toggles the selected line ($sel)" seen "^log $sel -1 Korvantis: Bookmark added to line ${sel#00}\$"
 check "the title counts five" equals "$(sb_panel_title)" "Korvan... (05)"
+sb_mark; sb_key F2; sb_wait '^host 0 Debugger key: Toggle breakpoint ' 30
+check "F2, bound as previous, stays the debugger's breakpoint key and is not offered" \
+  bash -c "! tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -q '^shortcut '"
 sb_mark; sb_key Down; sb_wait '^select ' 30
-check "an arrow key not bound is offered first, then moves the selection" \
-  seen '^shortcut Korvantis 31 ctrl=0 alt=0 shift=0 key=40 -> 0$'
+check "an arrow key moves the selection without being offered" \
+  bash -c "! tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -q '^shortcut '"
 
 echo "== the panel's close box, then Show/Hide"
 sb_mark; xdotool mousemove "$sb_close_x" "$sb_close_y" click 1
@@ -101,7 +106,8 @@ echo "== exit"
 sb_stop
 check "closing calls close, destroy, then unloads" \
   bash -c "grep -E '^(close|destroy|unloaded) Korvantis' '$sb_trace' | cut -d' ' -f1 | tr '\n' ' ' | grep -qx 'close destroy unloaded '"
-check "the settings survive in ollydbg.ini" bash -c "tr -d '\\r' <'$run/ollydbg.ini' | grep -qx 'hotkey_toggle__key=113'"
+check "the settings survive in ollydbg.ini under [Plugin Korvantis], in decimal" \
+  bash -c "tr -d '\\r' <'$run/ollydbg.ini' | sed -n '/^\\[Plugin Korvantis\\]$/,/^\\[/p' | grep -qx 'hotkey_toggle__key=66'"
 check "the project file holds five records" equals "$(stat -c %s "$run/sample.udd")" 68
 
 echo "gestures: $sb_failures failed (trace: $sb_trace)"

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "sandbox/app/debugger_keys.h"
 #include "sandbox/app/menu_text.h"
 #include "sandbox/app/project_file.h"
 #include "sandbox/app/sample_program.h"
@@ -43,6 +44,35 @@ TEST(SandboxMenuText, AcceptsWellFormedDescriptionsAndRejectsTheRest)
         if (!ok) {
             EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.description << " -> " << error;
         }
+    }
+}
+
+struct KeyCase {
+    int key, ctrl, alt, shift;
+    const char* command;  // nullptr: offered to the plug-ins
+};
+
+TEST(SandboxDebuggerKeys, KeepsTheDebuggersOwnKeysAndOffersTheRest)
+{
+    const KeyCase cases[] = {
+        {0x71, 0, 0, 0, "Toggle breakpoint"},  // F2
+        {0x71, 1, 0, 0, "Restart program"},    // Ctrl+F2
+        {0x76, 0, 0, 0, "Step into"},          // F7
+        {0x77, 0, 0, 0, "Step over"},          // F8
+        {0x47, 1, 0, 0, "Go to expression"},   // Ctrl+G
+        {0x20, 0, 0, 0, "Assemble"},           // Space
+        {0x0D, 0, 0, 0, "Follow"},             // Enter
+        {0x28, 1, 1, 1, "Line down"},          // Down, whatever the modifiers
+        {0x71, 1, 0, 1, nullptr},              // Ctrl+Shift+F2
+        {0x47, 0, 0, 0, nullptr},              // G alone
+        {0x42, 1, 0, 1, nullptr},              // Ctrl+Shift+B
+        {0xBC, 1, 0, 1, nullptr},              // Ctrl+Shift+comma
+        {0x71, 2, 0, 0, nullptr},              // a modifier passed as 2 is not "held"
+    };
+    for (const KeyCase& c : cases) {
+        const char* command = debugger_key_command(c.key, c.ctrl, c.alt, c.shift);
+        EXPECT_STREQ(command, c.command) << std::hex << c.key << " ctrl=" << c.ctrl << " alt=" << c.alt
+                                         << " shift=" << c.shift;
     }
 }
 
