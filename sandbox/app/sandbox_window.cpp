@@ -26,7 +26,10 @@ enum CommandId {
 };
 
 // Posted to the main window after it was activated or clicked.
-const UINT WM_RAISE_OWNED = WM_APP + 1;
+// Timer of the main window that raises its owned windows once, a moment
+// after an activation, a click or a menu.
+const UINT_PTR RAISE_TIMER = 1;
+const UINT RAISE_DELAY_MS = 300;
 const int NOTICE_HEIGHT = 22;
 const int CPU_HEIGHT = 400;
 const char CPU_CLASS[] = "SandboxCpuPane";
@@ -117,16 +120,29 @@ void close_program()
 BOOL CALLBACK raise_if_owned(HWND window, LPARAM owner)
 {
     if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
-        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Already first in the Windows order, a plain move to the top would
+        // change nothing and Wine would leave the X window where it is; a step
+        // through the topmost band is a real change that restacks it.
+        const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
+        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
     }
     return TRUE;
 }
 
-// Owned windows (the plug-ins' panels) stay in front of the main window. Wine
-// without a window manager raises the main window's X window on activation
-// and leaves the owned ones behind it, so they are raised again here.
+// Owned windows (the plug-ins' panels) stay in front of the main window, as a
+// window manager keeps them. Wine without one raises the main window's X
+// window when it is activated or clicked (its log, its menus), and does so
+// when it handles the X focus events, after the messages of that gesture:
+// the owned windows are raised again a moment later.
+void raise_owned_windows_soon()
+{
+    SetTimer(main_window, RAISE_TIMER, RAISE_DELAY_MS, nullptr);
+}
+
 void raise_owned_windows()
 {
+    KillTimer(main_window, RAISE_TIMER);
     EnumThreadWindows(GetCurrentThreadId(), raise_if_owned, reinterpret_cast<LPARAM>(main_window));
 }
 
@@ -238,12 +254,12 @@ LRESULT CALLBACK cpu_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
         cpu_key(window, wparam, true);
         return 0;
     case WM_LBUTTONDOWN:
-        PostMessageA(main_window, WM_RAISE_OWNED, 0, 0);
+        raise_owned_windows_soon();
         SetFocus(window);
         if (row_at(lparam) < program.size()) select_row(row_at(lparam), false);
         return 0;
     case WM_RBUTTONDOWN:
-        PostMessageA(main_window, WM_RAISE_OWNED, 0, 0);
+        raise_owned_windows_soon();
         SetFocus(window);
         if (row_at(lparam) < program.size()) select_row(row_at(lparam), false);
         return 0;
@@ -362,9 +378,18 @@ LRESULT CALLBACK main_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_SIZE: if (cpu_pane) layout(window); return 0;
     case WM_SETFOCUS: if (cpu_pane) SetFocus(cpu_pane); return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wparam) != WA_INACTIVE) PostMessageA(window, WM_RAISE_OWNED, 0, 0);
+        if (LOWORD(wparam) != WA_INACTIVE) raise_owned_windows_soon();
         break;
-    case WM_RAISE_OWNED: raise_owned_windows(); return 0;
+    case WM_PARENTNOTIFY:
+        if (LOWORD(wparam) == WM_LBUTTONDOWN || LOWORD(wparam) == WM_RBUTTONDOWN) {
+            raise_owned_windows_soon();
+        }
+        return 0;
+    case WM_EXITMENULOOP: raise_owned_windows_soon(); return 0;
+
+    case WM_TIMER:
+        if (wparam == RAISE_TIMER) raise_owned_windows();
+        return 0;
     case WM_DRAWITEM: draw_log_item(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)); return 1;
     case WM_COMMAND:
         if (!lparam) on_command(window, LOWORD(wparam));

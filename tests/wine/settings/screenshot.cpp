@@ -1,7 +1,10 @@
-// Not a check: shows the settings dialog with Ctrl+Shift+F5 as the toggle
-// shortcut and saves what the screen shows of it as a BMP, for the
+// Not a check: shows the settings dialog as the user guide recommends it (the
+// three options ticked; Ctrl+Shift+B, Ctrl+Shift+comma and Ctrl+Shift+period
+// for toggle, backward and forward) and saves what the screen shows of it as a BMP, for the
 // documentation. Disabled by default; scripts/screenshot-settings runs it.
 #include <stdlib.h>
+
+#include <string>
 
 #include "host/menus.h"
 #include "tests/wine/support/modal_driver.h"
@@ -12,15 +15,23 @@ namespace {
 
 class SettingsScreenshotTest : public PluginTest {};
 
-TEST_F(SettingsScreenshotTest, DISABLED_SettingsWithCtrlShiftF5ForToggle)
+TEST_F(SettingsScreenshotTest, DISABLED_SettingsWithTheGuidesShortcuts)
 {
     start_plugin();
     ShowWindow(panel(), SW_HIDE);
     set_setting("auto_show", 1);
+    set_setting("load_old_bookmarks", 1);
     set_setting("show_toggle_bookmark", 1);
-    set_setting("hotkey_toggle__key", 116);
-    set_setting("hotkey_toggle__shift", 1);
-    set_setting("hotkey_toggle__ctrl", 1);
+    const struct {
+        const char* binding;
+        int key;
+    } shortcuts[] = {{"toggle", 'B'}, {"previous", 0xBC}, {"next", 0xBE}};
+    for (const auto& shortcut : shortcuts) {
+        const std::string prefix = std::string("hotkey_") + shortcut.binding + "__";
+        set_setting((prefix + "key").c_str(), shortcut.key);
+        set_setting((prefix + "shift").c_str(), 1);
+        set_setting((prefix + "ctrl").c_str(), 1);
+    }
     const char* path = getenv("KORVANTIS_SCREENSHOT");
     bool saved = false;
     std::vector<ModalStep> steps(30, [](HWND) {});  // about a second to be drawn
