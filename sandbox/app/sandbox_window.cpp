@@ -25,7 +25,6 @@ enum CommandId {
     ID_REPORT_WINDOWS,
 };
 
-// Posted to the main window after it was activated or clicked.
 // Timer of the main window that raises its owned windows once, a moment
 // after an activation, a click or a menu.
 const UINT_PTR RAISE_TIMER = 1;
@@ -386,7 +385,6 @@ LRESULT CALLBACK main_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         }
         return 0;
     case WM_EXITMENULOOP: raise_owned_windows_soon(); return 0;
-
     case WM_TIMER:
         if (wparam == RAISE_TIMER) raise_owned_windows();
         return 0;
