@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "sandbox/app/plugin_host.h"
+#include "sandbox/app/plugin_stores.h"
 #include "sandbox/app/sandbox_window.h"
 #include "sandbox/app/trace.h"
+#include "sandbox/app/window_report.h"
 #include "sandbox/plugin_module.h"
 
 static std::string program_folder()

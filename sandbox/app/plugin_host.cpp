@@ -7,8 +7,6 @@
 
 #include <algorithm>
 
-#include "sandbox/app/project_file.h"
-#include "sandbox/app/sandbox_window.h"
 #include "sandbox/app/trace.h"
 #include "sandbox/host_state.h"
 #include "sandbox/import_patch.h"
@@ -23,12 +21,8 @@ const size_t NAME_LIMIT = 32;
 // for its terminator, keeps a careless plug-in from overrunning the host.
 const size_t MENU_BUFFER = 4096;
 
+HostUi ui;
 std::vector<HostedPlugin> plugins;
-std::string ini_file;
-std::string project_file;
-// What the module argument of the project callbacks points at: the main
-// module's name, as the debugger hands its module record.
-char main_module_name[] = "SAMPLE";
 
 typedef BOOL(WINAPI* BeepFn)(UINT);
 BeepFn real_message_beep = nullptr;
@@ -38,40 +32,6 @@ BOOL WINAPI traced_message_beep(UINT type)
     record_beep(type);
     trace("beep %u", type);
     return real_message_beep ? real_message_beep(type) : TRUE;
-}
-
-std::string plugin_name_of(void* instance)
-{
-    for (const HostedPlugin& plugin : plugins) {
-        if (plugin.module.module == instance && !plugin.name.empty()) return plugin.name;
-    }
-    char name[32];  // "module_" and eight hex digits
-    snprintf(name, sizeof name, "module_%08lX", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(instance)));
-    return name;
-}
-
-// The debugger keeps each plug-in's integers in ollydbg.ini in a section
-// "Plugin " and the plug-in's name, written as decimal numbers.
-std::string section_of(void* instance)
-{
-    return "Plugin " + plugin_name_of(instance);
-}
-
-bool read_ini_setting(void* instance, const char* key, int* value)
-{
-    char text[32] = {};  // a 32-bit decimal with its sign
-    GetPrivateProfileStringA(section_of(instance).c_str(), key, "", text, sizeof text, ini_file.c_str());
-    if (!text[0]) return false;
-    *value = int(strtol(text, nullptr, 10));
-    return true;
-}
-
-void write_ini_setting(void* instance, const char* key, int value)
-{
-    char text[16];  // a 32-bit decimal with its sign
-    snprintf(text, sizeof text, "%d", value);
-    WritePrivateProfileStringA(section_of(instance).c_str(), key, text, ini_file.c_str());
-    trace("setting %s %s=%d", plugin_name_of(instance).c_str(), key, value);
 }
 
 // Calls the plug-in's menu callback and answers its description, or "" for none.
@@ -119,15 +79,12 @@ void host_message(int emphasis, const char* format, ...)
     vsnprintf(line, sizeof line, format, args);
     va_end(args);
     trace("host %d %s", emphasis, line);
-    show_log_line(0, emphasis, line);
+    if (ui.log_line) ui.log_line(0, emphasis, line);
 }
 
-void set_store_paths(const std::string& ini_path, const std::string& project_path)
+void set_host_ui(const HostUi& user_interface)
 {
-    ini_file = ini_path;
-    project_file = project_path;
-    host_state.read_setting = read_ini_setting;
-    host_state.write_setting = write_ini_setting;
+    ui = user_interface;
 }
 
 std::vector<std::string> plugin_files_in(const std::string& folder)
@@ -273,84 +230,20 @@ void run_context_menu(HWND owner, POINT screen, void* view)
 
 bool offer_shortcut(int ctrl, int alt, int shift, int key, void* view)
 {
-    for (HostedPlugin& plugin : plugins) {
-        if (!plugin.module.shortcut) continue;
-        const int answer = plugin.module.shortcut(31, ctrl, alt, shift, key, view);
-        trace("shortcut %s 31 ctrl=%d alt=%d shift=%d key=%d -> %d", plugin.name.c_str(), ctrl, alt, shift, key,
-              answer);
-        if (answer) return true;
+    const struct {
+        int origin;
+        void* item;
+    } offers[] = {{0, nullptr}, {31, view}};
+    for (const auto& offer : offers) {
+        for (HostedPlugin& plugin : plugins) {
+            if (!plugin.module.shortcut) continue;
+            const int answer = plugin.module.shortcut(offer.origin, ctrl, alt, shift, key, offer.item);
+            trace("shortcut %s %d ctrl=%d alt=%d shift=%d key=%d -> %d", plugin.name.c_str(), offer.origin, ctrl, alt,
+                  shift, key, answer);
+            if (answer) return true;
+        }
     }
     return false;
-}
-
-void save_project()
-{
-    host_state.saved_records.clear();
-    for (HostedPlugin& plugin : plugins) {
-        if (plugin.module.saveudd) plugin.module.saveudd(main_module_name, 1);
-    }
-    std::vector<ProjectRecord> records;
-    for (const auto& saved : host_state.saved_records) {
-        std::string hex;
-        for (uint8_t octet : saved.second) {
-            char pair[4];  // two hex digits
-            snprintf(pair, sizeof pair, "%02X", octet);
-            hex += pair;
-        }
-        trace("record save %08X %u %s", saved.first, unsigned(saved.second.size()), hex.c_str());
-        records.push_back({saved.first, saved.second});
-    }
-    const std::vector<uint8_t> bytes = encode_project(records);
-    FILE* file = fopen(project_file.c_str(), "wb");
-    const bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file && fclose(file) != 0) {
-        host_message(1, "Project file %s could not be written", project_file.c_str());
-        return;
-    }
-    if (!written) {
-        host_message(1, "Project file %s could not be written", project_file.c_str());
-        return;
-    }
-    host_message(0, "Project saved: %u records in %s", unsigned(records.size()), project_file.c_str());
-}
-
-void open_project()
-{
-    FILE* file = fopen(project_file.c_str(), "rb");
-    if (!file) {
-        host_message(0, "No project file %s yet", project_file.c_str());
-        return;
-    }
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    fclose(file);
-
-    std::vector<ProjectRecord> records;
-    std::string damage;
-    if (!decode_project(bytes, &records, &damage)) {
-        host_message(1, "Project file %s is damaged: %s; %u records before it are used", project_file.c_str(),
-                     damage.c_str(), unsigned(records.size()));
-    }
-    unsigned taken = 0;
-    for (ProjectRecord& record : records) {
-        bool took = false;
-        for (HostedPlugin& plugin : plugins) {
-            if (!plugin.module.uddrecord) continue;
-            const int answer = plugin.module.uddrecord(main_module_name, 1, record.tag, record.bytes.size(),
-                                                      record.bytes.data());
-            trace("record load %s %08X %u -> %d", plugin.name.c_str(), record.tag, unsigned(record.bytes.size()),
-                  answer);
-            if (answer) {
-                took = true;
-                break;
-            }
-        }
-        if (took) ++taken;
-    }
-    host_message(0, "Project read: %u records from %s, %u taken", unsigned(records.size()), project_file.c_str(),
-                 taken);
 }
 
 void reset_plugins()

@@ -1,9 +1,10 @@
 // The sandbox's plug-ins: loading them the way the debugger does, their menus,
-// the keys offered to them, the settings and project stores they write to,
-// and their ending.
+// the keys offered to them, their resets and their ending. The host reaches
+// the user interface only through HostUi.
 #pragma once
 
 #include <windows.h>
+#include <stdint.h>
 
 #include <string>
 #include <vector>
@@ -17,8 +18,12 @@ struct HostedPlugin {
     std::vector<MenuItem> main_menu;  // empty: no entry, or a rejected description
 };
 
-// Where the stores are kept (set before loading).
-void set_store_paths(const std::string& ini_path, const std::string& project_path);
+// What the host needs of the user interface; the window fills it in at start.
+struct HostUi {
+    // A line in the log pane (address 0 for the host's own lines).
+    void (*log_line)(uint32_t address, int emphasis, const char* text);
+};
+void set_host_ui(const HostUi& ui);
 
 // Every DLL in folder, in name order.
 std::vector<std::string> plugin_files_in(const std::string& folder);
@@ -37,12 +42,11 @@ bool run_main_menu_command(int id);
 // Builds the CPU pane's context menu from origin 31 and runs the chosen item.
 void run_context_menu(HWND owner, POINT screen, void* view);
 
-// Offers a key of the CPU pane to each plug-in in turn; true when one took it.
+// Offers a key of the CPU pane as the debugger does: to every plug-in as a
+// main-window key (origin 0), then as a disassembler key (origin 31, with the
+// view); the first plug-in that answers 1 ends the search. True when one took it.
 bool offer_shortcut(int ctrl, int alt, int shift, int key, void* view);
 
-// The project file: written through _ODBG_Pluginsaveudd, read back into _ODBG_Pluginuddrecord.
-void save_project();
-void open_project();
 void reset_plugins();
 
 // _ODBG_Pluginclose of each; false when one refuses to close.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <stdint.h>
 
 // Fixed places: Wine runs without a window manager here, and the gesture
 // tests find things by screen coordinates.
@@ -12,12 +11,9 @@ const int MAIN_WINDOW_Y = 0;
 const int MAIN_WINDOW_WIDTH = 900;
 const int MAIN_WINDOW_HEIGHT = 700;
 
+// Creates the window and gives the plug-in host its ways to the panes.
 HWND create_sandbox_window(HINSTANCE instance);
 // Adds the Plugins menu once the plug-ins are loaded.
 void build_plugins_menu(HWND main_window);
-// One line in the log pane.
-void show_log_line(uint32_t address, int emphasis, const char* text);
 // Loads the sample program into the CPU pane (and its project file).
 void open_program();
-// Writes where the windows of this thread are into the trace.
-void report_windows();

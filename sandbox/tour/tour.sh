@@ -24,15 +24,15 @@ step "start with the plug-in"
 sb_start --plugin "$dll" || exit 1
 sb_shot 01-start
 
-step "Plugins > Korvantis > Settings: options ticked, the guide's shortcuts Ctrl+Shift+B / Ctrl+Shift+, / Ctrl+Shift+."
+step "Plugins > Korvantis > Settings: options ticked, the guide's shortcuts Ctrl+D / Ctrl+Shift+, / Ctrl+Shift+."
 sb_mark; sb_plugin_menu 2; sb_wait_window '^Settings$'
-sb_key space Tab space Tab Tab Tab space Tab ctrl+shift+b Tab ctrl+shift+comma Tab ctrl+shift+period
+sb_key space Tab space Tab Tab Tab space Tab ctrl+d Tab ctrl+shift+comma Tab ctrl+shift+period
 sleep 1; sb_shot 02-settings
 sb_key Tab Tab Tab space
 check "settings stored" sb_wait '^setting Korvantis hotkey_next__key=190$' 60
 
-step "three bookmarks: Ctrl+Shift+B on row 4, the panel's # on row 10, the context menu on row 16"
-sb_mark; sb_click_row 4; sb_key ctrl+shift+b
+step "three bookmarks: Ctrl+D on row 4, the panel's # on row 10, the context menu on row 16"
+sb_mark; sb_click_row 4; sb_key ctrl+d
 check "bookmark by shortcut" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
 sb_mark; sb_click_row 10; sb_click_button 1004
 check "bookmark by panel" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30

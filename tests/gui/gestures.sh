@@ -13,10 +13,11 @@ mkdir -p "$run/plugins"
 cp "$build/Korvantis.dll" "$build"/tests/gui/plugins/bad_*.dll "$run/plugins/"
 # The panel where a user left it, beside the code.
 printf '[Plugin Korvantis]\ntop=40\nleft=700\n' >"$run/ollydbg.ini"
-# A project file with two own records (00401003, 00401013) and a third cut
-# off after two of its four bytes.
-printf 'KSBXUDD1\x0aCML\x04\x00\x00\x00\x03\x10\x40\x00\x0aCML\x04\x00\x00\x00\x13\x10\x40\x00\x0aCML\x04\x00\x00\x00\x08\x10' \
-  >"$run/sample.udd"
+# A project file with two own records (00401003, 00401013), one of the older
+# plug-in (tag 236D420A, 8 bytes, the address 00401000 in bytes 4 to 7), and a
+# last own record cut off after two of its four bytes.
+printf 'KSBXUDD1\x0aCML\x04\x00\x00\x00\x03\x10\x40\x00\x0aCML\x04\x00\x00\x00\x13\x10\x40\x00' >"$run/sample.udd"
+printf '\x0aBm#\x08\x00\x00\x00\x00\x00\x00\x00\x00\x10\x40\x00\x0aCML\x04\x00\x00\x00\x08\x10' >>"$run/sample.udd"
 
 echo "== start: plug-in folder with Korvantis and four bad plug-ins"
 sb_start --plugins "$(sb_winpath "$run/plugins")" || exit 1
@@ -31,16 +32,18 @@ check "an invalid main-menu description is reported, not used" \
   seen '^host 1 Plug-in BadPlugin: main-menu description "Show \| 1 Hide" rejected'
 check "Korvantis starts with its banner" seen '^log 00000000 0 Korvantis Plug-in by '
 check "the damaged project file is reported" \
-  seen '^host 1 Project file .*sample.udd is damaged: record at byte 32 claims 4 bytes, 2 left; 2 records before it are used'
+  seen '^host 1 Project file .*sample.udd is damaged: record at byte 48 claims 4 bytes, 2 left; 3 records before it are used'
 check "the records before the damage are replayed" \
   bash -c "[ \$(grep -c -E '^log 004010(03|13) -1 Korvantis: Bookmark added to line 4010(03|13)$' '$sb_trace') = 2 ]"
-check "the panel shows the two replayed bookmarks" equals "$(sb_panel_title)" "Korvan... (02)"
+check "the older plug-in's record is imported and not taken" seen '^record load Korvantis 236D420A 8 -> 0$'
+check "its address is bookmarked" seen '^log 00401000 -1 Korvantis: Bookmark added to line 401000$'
+check "the panel shows the three loaded bookmarks" equals "$(sb_panel_title)" "Korvan... (03)"
 
 echo "== the panel's three buttons"
 sb_mark; sb_click_row 5; sb_click_button 1004
 sb_wait '^log 00401008 -1 Korvantis: Bookmark added to line 401008$' 30
 check "# on row 5 bookmarks 00401008" seen '^notice Bookmark added Successfully$'
-check "the title counts three" equals "$(sb_panel_title)" "Korvan... (03)"
+check "the title counts four" equals "$(sb_panel_title)" "Korvan... (04)"
 sb_mark; sb_click_button 1003; sb_wait '^select 00401013 ' 30
 check "> goes to the next bookmark with (0, a, 0, 0, 13)" seen '^goto 00401013 \(0, 00401013, 0, 0, 13\)$'
 sb_mark; sb_click_button 1003; sb_wait '^beep 0$' 30
@@ -55,7 +58,7 @@ sb_mark; sb_click_row 7 3; sb_wait '^context menu open' 30; sleep 1
 check "the entry offers +[0040100D] for the line" seen '^menu Korvantis 31 "0 Toggle Bookmark \\t\+\[0040100D\]"$'
 sb_key Down Return; sb_wait '^action Korvantis 31 0 done$' 30
 check "choosing Toggle Bookmark adds it" seen '^log 0040100D -1 Korvantis: Bookmark added to line 40100D$'
-check "the title counts four" equals "$(sb_panel_title)" "Korvan... (04)"
+check "the title counts five" equals "$(sb_panel_title)" "Korvan... (05)"
 sb_mark; sb_click_row 7 3; sb_wait '^context menu open' 30; sleep 1
 check "on a bookmarked line the entry reads -[0040100D]" seen '"0 Toggle Bookmark \\t-\[0040100D\]"$'
 sb_key Escape; sb_wait '^context menu closed$' 30
@@ -72,12 +75,11 @@ check "and F2 (113) as the previous key" seen '^setting Korvantis hotkey_previou
 check "OK stores the ticked options" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -cE '^setting Korvantis (auto_show|load_old_bookmarks|show_toggle_bookmark)=1$' | grep -qx 3"
 
-echo "== the configured shortcuts in the CPU pane"
+echo "== the bound shortcuts in the CPU pane"
 sb_mark; sb_click_row 12; sb_key ctrl+shift+b
-sb_wait '^shortcut Korvantis 31 ctrl=1 alt=0 shift=1 key=66 -> 1$' 30
-sel=$(sb_selected)
-check "Ctrl+Shift+B toggles the selected line ($sel)" seen "^log $sel -1 Korvantis: Bookmark added to line ${sel#00}\$"
-check "the title counts five" equals "$(sb_panel_title)" "Korvan... (05)"
+sb_wait '^host 0 Debugger key: Binary search \(not offered to plug-ins\)$' 30
+check "Ctrl+Shift+B, bound as toggle, stays the debugger's binary search: not offered, nothing toggled" \
+  bash -c "! tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -qE '^shortcut |Bookmark added'"
 sb_mark; sb_key F2; sb_wait '^host 0 Debugger key: Toggle breakpoint ' 30
 check "F2, bound as previous, stays the debugger's breakpoint key and is not offered" \
   bash -c "! tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -q '^shortcut '"
@@ -85,30 +87,48 @@ sb_mark; sb_key Down; sb_wait '^select ' 30
 check "an arrow key moves the selection without being offered" \
   bash -c "! tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -q '^shortcut '"
 
+echo "== settings dialog again: Ctrl+D typed into the toggle field"
+sb_mark; sb_plugin_menu 2
+check "the dialog opens again" sb_wait_window '^Settings$'
+sb_key Tab Tab Tab Tab Tab ctrl+d Tab Tab Tab Tab Tab space
+sb_wait '^action Korvantis 0 2 done$' 60
+check "OK stores Ctrl+D (68) as the toggle key and keeps the ticked options" \
+  bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -E '^setting Korvantis (hotkey_toggle__|auto_show)' | cut -d' ' -f3 | tr '\n' ' ' | grep -qx 'auto_show=1 hotkey_toggle__key=68 hotkey_toggle__alt=0 hotkey_toggle__shift=0 hotkey_toggle__ctrl=1 '"
+sb_mark; sb_click_row 12; sb_key ctrl+d
+sb_wait '^shortcut Korvantis 31 ctrl=1 alt=0 shift=0 key=68 -> 1$' 30
+sel=$(sb_selected)
+check "Ctrl+D toggles the selected line ($sel)" seen "^log $sel -1 Korvantis: Bookmark added to line ${sel#00}\$"
+check "the key is offered as a main-window key (origin 0) first, then to the disassembler (31)" \
+  bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep '^shortcut ' | cut -d' ' -f3 | uniq | tr '\n' ' ' | grep -qx '0 31 '"
+check "the title counts six" equals "$(sb_panel_title)" "Korvan... (06)"
+
 echo "== the panel's close box, then Show/Hide"
 sb_mark; xdotool mousemove "$sb_close_x" "$sb_close_y" click 1
 sb_wait '^setting Korvantis left=700$' 30
 sleep 1
 check "the close box hides the panel and stores its place" equals "$(sb_panel_title)" ""
 sb_mark; sb_plugin_menu 0; sb_wait '^action Korvantis 0 0 done$' 30; sleep 1
-check "Show/Hide shows it again, still counting five" equals "$(sb_panel_title)" "Korvan... (05)"
+check "Show/Hide shows it again, still counting six" equals "$(sb_panel_title)" "Korvan... (06)"
 check "at the place where it was closed" \
   bash -c "xdotool search --onlyvisible --name '^Korvan' getwindowgeometry | grep -q 'Position: 700,40'"
 
 echo "== restart: project saved, plug-ins reset, project replayed"
-sb_mark; sb_file r; sb_wait '^host 0 Project read: 5 records' 60
-check "five records saved" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c '^record save 4C4D430A 4 ') = 5 ]"
-check "reset deletes the five" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c 'Korvantis: Deleting bookmark from line') = 5 ]"
-check "all five are taken back" seen '^host 0 Project read: 5 records from .*, 5 taken$'
-check "the title counts five again" equals "$(sb_panel_title)" "Korvan... (05)"
+sb_mark; sb_file r; sb_wait '^host 0 Project read: 6 records' 60
+check "six own records saved, none of the older plug-in" \
+  bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep '^record save ' | cut -d' ' -f3-4 | uniq -c | grep -qx ' *6 4C4D430A 4'"
+check "reset deletes the six" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c 'Korvantis: Deleting bookmark from line') = 6 ]"
+check "all six are taken back" seen '^host 0 Project read: 6 records from .*, 6 taken$'
+check "the older record was imported once and is gone from the file" \
+  bash -c "[ \$(grep -c '^record load Korvantis 236D420A ' '$sb_trace') = 1 ]"
+check "the title counts six again" equals "$(sb_panel_title)" "Korvan... (06)"
 
 echo "== exit"
 sb_stop
 check "closing calls close, destroy, then unloads" \
   bash -c "grep -E '^(close|destroy|unloaded) Korvantis' '$sb_trace' | cut -d' ' -f1 | tr '\n' ' ' | grep -qx 'close destroy unloaded '"
 check "the settings survive in ollydbg.ini under [Plugin Korvantis], in decimal" \
-  bash -c "tr -d '\\r' <'$run/ollydbg.ini' | sed -n '/^\\[Plugin Korvantis\\]$/,/^\\[/p' | grep -qx 'hotkey_toggle__key=66'"
-check "the project file holds five records" equals "$(stat -c %s "$run/sample.udd")" 68
+  bash -c "tr -d '\\r' <'$run/ollydbg.ini' | sed -n '/^\\[Plugin Korvantis\\]$/,/^\\[/p' | grep -qx 'hotkey_toggle__key=68'"
+check "the project file holds six records" equals "$(stat -c %s "$run/sample.udd")" 80
 
 echo "gestures: $sb_failures failed (trace: $sb_trace)"
 [ "$sb_failures" = 0 ]

@@ -52,21 +52,37 @@ struct KeyCase {
     const char* command;  // nullptr: offered to the plug-ins
 };
 
-TEST(SandboxDebuggerKeys, KeepsTheDebuggersOwnKeysAndOffersTheRest)
+TEST(SandboxDebuggerKeys, KeepsTheKeysTheDebuggerKeepsAndOffersTheRest)
 {
     const KeyCase cases[] = {
         {0x71, 0, 0, 0, "Toggle breakpoint"},  // F2
         {0x71, 1, 0, 0, "Restart program"},    // Ctrl+F2
-        {0x76, 0, 0, 0, "Step into"},          // F7
         {0x77, 0, 0, 0, "Step over"},          // F8
         {0x47, 1, 0, 0, "Go to expression"},   // Ctrl+G
         {0x20, 0, 0, 0, "Assemble"},           // Space
-        {0x0D, 0, 0, 0, "Follow"},             // Enter
         {0x28, 1, 1, 1, "Line down"},          // Down, whatever the modifiers
+        // Ctrl+letter commands ignore Shift; Ctrl+Shift+A is the exception.
+        {0x42, 1, 0, 0, "Binary search"},      // Ctrl+B
+        {0x42, 1, 0, 1, "Binary search"},      // Ctrl+Shift+B
+        {0x42, 1, 1, 0, "Binary search"},      // Ctrl+Alt+B
+        {0x53, 1, 0, 1, "Find sequence of commands"},  // Ctrl+Shift+S
+        {0x41, 1, 0, 0, "Analyse code"},       // Ctrl+A
+        {0x41, 1, 0, 1, nullptr},              // Ctrl+Shift+A
+        {0x4D, 0, 1, 0, "Window or menu"},     // Alt+M
+        {0x74, 1, 0, 1, "Ctrl+Shift+F5"},
+        {0x7A, 1, 0, 1, "Ctrl+Shift+F11"},
+        {0x72, 0, 0, 1, "Shift+F3"},
+        // Offered to the plug-ins.
+        {0x44, 1, 0, 0, nullptr},              // Ctrl+D
+        {0x44, 1, 0, 1, nullptr},              // Ctrl+Shift+D
+        {0xBC, 1, 0, 1, nullptr},              // Ctrl+Shift+comma
+        {0xBE, 1, 0, 1, nullptr},              // Ctrl+Shift+period
+        {0x72, 1, 0, 0, nullptr},              // Ctrl+F3
+        {0x7A, 0, 0, 1, nullptr},              // Shift+F11
+        {0x75, 0, 1, 0, nullptr},              // Alt+F6
         {0x71, 1, 0, 1, nullptr},              // Ctrl+Shift+F2
         {0x47, 0, 0, 0, nullptr},              // G alone
-        {0x42, 1, 0, 1, nullptr},              // Ctrl+Shift+B
-        {0xBC, 1, 0, 1, nullptr},              // Ctrl+Shift+comma
+        {0x2D, 0, 0, 0, nullptr},              // Insert
         {0x71, 2, 0, 0, nullptr},              // a modifier passed as 2 is not "held"
     };
     for (const KeyCase& c : cases) {

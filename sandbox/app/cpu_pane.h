@@ -1,0 +1,24 @@
+// The CPU pane: the program's lines with the selected one, scrolling, the
+// context menu from the plug-ins' entries, the keys (the debugger's own, and
+// the others offered to plug-ins), and the view record the plug-ins read.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+#include <vector>
+
+#include "sandbox/app/sample_program.h"
+
+void register_cpu_pane_class(HINSTANCE instance);
+HWND create_cpu_pane(HWND parent, HFONT font, int row_height);
+
+// Shows the program's lines and selects the first; no lines: no program.
+void show_program(const std::vector<CodeLine>& lines);
+bool program_is_open();
+// The record the plug-ins get for the CPU disassembler.
+void* disasm_view_record();
+// A plug-in's go-to: selects the line at address, centred when out of view.
+void go_to_code(uint32_t address);
+// Where the pane and its rows are, for the window report.
+void report_cpu_pane();
