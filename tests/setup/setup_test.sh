@@ -50,7 +50,7 @@ cases=(
   "1|ok|ok|2|plain|refreshing the package lists failed \(try 1 of 3\): $url$"
   "9|ok|ok|3|plain|^setup: going on with the package lists apt already has$"
   "9|suite|ok|3|plain -t $codename|trying again with the versions of $codename"
-  "9|never|fails|3|plain -t $codename|^setup: the package index $url could not be refreshed .*run the command again"
+  "9|never|fails|3|plain -t $codename|^setup: the package lists could not be refreshed \($url; .*run the command again"
 )
 for c in "${cases[@]}"; do
   IFS='|' read -r fails mode outcome updates installs pattern <<<"$c"
