@@ -88,8 +88,9 @@ private:
             const uint8_t* where = reinterpret_cast<const uint8_t*>(record->ExceptionInformation[1]);
             in_guard = where >= self->guard_ && where < self->guard_ + self->page_;
         } else if (record->ExceptionCode == EXCEPTION_ILLEGAL_INSTRUCTION) {
-            // The emulated 32-bit Wine used here reports a read of a no-access
-            // page this way; with the page opened the read is simply retried.
+            // 32-bit Wine under qemu's emulation (machines without native 32-bit
+            // support) reports a read of a no-access page this way; with the
+            // page opened the read is simply retried.
             in_guard = true;
         }
         if (!in_guard) return EXCEPTION_CONTINUE_SEARCH;

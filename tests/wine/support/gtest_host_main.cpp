@@ -9,7 +9,7 @@
 #include "sandbox/import_patch.h"
 
 // gtest copies every failure to OutputDebugStringA, which raises a debug
-// exception; under the emulated 32-bit Wine used here that ends the process at
+// exception; under 32-bit Wine in qemu's emulation that ends the process at
 // the first failure, so the rest of the run is lost. The copy is only for a
 // debugger's output window: the host's own import is pointed at a no-op.
 static void WINAPI ignore_debug_string(LPCSTR)
