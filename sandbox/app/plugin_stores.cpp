@@ -80,11 +80,8 @@ void save_project()
     const std::vector<uint8_t> bytes = encode_project(records);
     FILE* file = fopen(project_file.c_str(), "wb");
     const bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file && fclose(file) != 0) {
-        host_message(1, "Project file %s could not be written", project_file.c_str());
-        return;
-    }
-    if (!written) {
+    const bool closed = file && fclose(file) == 0;  // a full disk may show only here
+    if (!written || !closed) {
         host_message(1, "Project file %s could not be written", project_file.c_str());
         return;
     }
