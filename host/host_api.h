@@ -1,4 +1,4 @@
-// The seven services the debugger exports to its plug-ins, imported from
+// The eight services the debugger exports to its plug-ins, imported from
 // OLLYDBG.EXE by ordinal (see host/ollydbg_imports.def). Everything is cdecl.
 // This header is free of Win32 so the portable code and its native tests can
 // include it; tests link their own recording definitions.
@@ -24,8 +24,18 @@ int host_write_int(void* instance, const char* key, int value);
 // Ordinal 107: moves the CPU window; the plug-in always passes (0, address, 0, 0, 13).
 void host_goto_code(uint32_t thread, uint32_t code_address, uint32_t dump_address,
                     uint32_t stack_address, int mode);
+// Ordinal 46: the name of the given type the debugger keeps for address
+// (NAME_LABEL, NAME_COMMENT), copied with its terminating zero into buffer;
+// answers its length, 0 when there is none. The host takes no buffer size and
+// keeps names of any length: ask with a null buffer first, which answers the
+// length and writes nothing.
+int host_find_name(uint32_t address, int type, char* buffer);
 
 }  // extern "C"
 
 // Selector of host_get_value that answers the CPU disassembler's view.
 const int HOST_VALUE_CPU_DISASM = 53;
+
+// Types of host_find_name: the user's label and the user's comment of a line.
+const int NAME_LABEL = 0x31;
+const int NAME_COMMENT = 0x36;

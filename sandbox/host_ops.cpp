@@ -1,7 +1,8 @@
-// The seven operations the plug-in imports from OLLYDBG.EXE by ordinal
+// The eight operations the plug-in imports from OLLYDBG.EXE by ordinal
 // (exported through host_exports.def).
 #include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "host/host_api.h"
 #include "sandbox/host_state.h"
@@ -92,6 +93,22 @@ int host_read_int(void* instance, const char* key, int fallback)
         call->answer = value;
     }
     return value;
+}
+
+int host_find_name(uint32_t address, int type, char* buffer)
+{
+    auto found = host_state.names.find({address, type});
+    const std::string* name = found == host_state.names.end() ? nullptr : &found->second;
+    const int length = name ? int(name->size()) : 0;
+    // Like the debugger: no buffer size, the whole name and its zero are written.
+    if (buffer && name) memcpy(buffer, name->c_str(), name->size() + 1);
+    if (HostCall* call = record(HostOp::FindName)) {
+        call->address = address;
+        call->emphasis = type;
+        call->value = buffer ? 1 : 0;
+        call->answer = length;
+    }
+    return length;
 }
 
 int host_save_record(uint32_t tag, uint32_t size, const void* data)

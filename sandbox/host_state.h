@@ -10,15 +10,16 @@
 #include <string>
 #include <vector>
 
-enum class HostOp { Log, Notice, GetValue, ReadInt, SaveRecord, WriteInt, GotoCode, Beep };
+enum class HostOp { Log, Notice, GetValue, ReadInt, SaveRecord, WriteInt, GotoCode, Beep, FindName,
+                    COUNT };
 
 struct HostCall {
     HostOp op;
     std::string text;          // Log: the formatted line; Notice: the text; Read/WriteInt: the key
     uint32_t address = 0;      // Log: address; GotoCode: code address; SaveRecord: tag
-    int emphasis = 0;          // Log: emphasis; GetValue: selector; Beep: beep type
-    int value = 0;             // ReadInt: default; WriteInt: value; ReadInt answer in answer
-    int answer = 0;            // what the host answered (ReadInt, SaveRecord)
+    int emphasis = 0;          // Log: emphasis; GetValue: selector; Beep: beep type; FindName: type
+    int value = 0;             // ReadInt: default; WriteInt: value; FindName: 1 with a buffer
+    int answer = 0;            // what the host answered (ReadInt, SaveRecord, FindName)
     void* instance = nullptr;  // Read/WriteInt: the module instance passed
     std::vector<uint8_t> data; // SaveRecord: the bytes; GotoCode: unused
     uint32_t goto_args[5] = {0, 0, 0, 0, 0};
@@ -29,6 +30,9 @@ struct HostState {
     std::map<std::pair<void*, std::string>, int> settings;
     // What host_get_value(53) answers.
     void* disasm_view = nullptr;
+    // Labels and comments by (address, type), as host_find_name answers them:
+    // no length limit, like the debugger's.
+    std::map<std::pair<uint32_t, int>, std::string> names;
     // Records written through host_save_record (tag, bytes), when accepted.
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> saved_records;
     // Decides the answer of host_save_record; null accepts every record.
@@ -43,12 +47,12 @@ struct HostState {
     // Every call, in order (empty in the no-I/O build).
     std::vector<HostCall> calls;
     // Calls per operation, kept in every build.
-    unsigned counts[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    unsigned counts[int(HostOp::COUNT)] = {};
 };
 
 extern HostState host_state;
 
-// Forgets calls, records, settings and the view.
+// Forgets calls, records, settings, names and the view.
 void reset_host_state();
 // Calls of one kind, in order.
 std::vector<HostCall> calls_of(HostOp op);
