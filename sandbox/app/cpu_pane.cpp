@@ -19,12 +19,12 @@ namespace {
 const char CPU_CLASS[] = "SandboxCpuPane";
 
 // Columns in characters: the label (cut visibly when longer), the bytes (the
-// sample's longest instruction has seven) and the instruction; the comment
-// follows, cut visibly after COMMENT_SHOWN characters since a name can be of
-// any length.
-const size_t LABEL_COLUMN = 16;
+// sample's longest instruction has seven) and the instruction (a longer one
+// pushes the comment on); the comment follows, cut visibly after
+// COMMENT_SHOWN characters since a name can be of any length.
+const size_t LABEL_COLUMN = 14;
 const size_t HEX_COLUMN = 14;
-const size_t TEXT_COLUMN = 44;
+const size_t TEXT_COLUMN = 40;
 const size_t COMMENT_SHOWN = 259;
 
 HWND cpu_pane = nullptr;

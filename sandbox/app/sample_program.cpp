@@ -158,8 +158,8 @@ std::vector<LineName> sample_names()
     // would have named it: the entry, the key check and the loop.
     return {
         {0x00401000, NAME_LABEL, "main"},
-        {0x0040100D, NAME_COMMENT, "derive the key from argument 1"},
-        {0x0040101B, NAME_COMMENT, "0 when the key is wrong"},
+        {0x0040100D, NAME_COMMENT, "key from argument 1"},
+        {0x0040101B, NAME_COMMENT, "0: wrong key"},
         {0x0040102F, NAME_LABEL, "decrypt_string"},
         {0x00401037, NAME_LABEL, "decrypt_loop"},
         {0x00401037, NAME_COMMENT, "next byte of the text"},
