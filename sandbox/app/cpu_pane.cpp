@@ -175,7 +175,7 @@ void run_debugger_key(WPARAM key, int shift, const char* command)
     }
 }
 
-void on_key(HWND window, WPARAM key, bool system)
+void on_key(HWND window, WPARAM key, LPARAM key_data, bool system)
 {
     if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return;
     const int ctrl = GetKeyState(VK_CONTROL) < 0 ? 1 : 0;
@@ -192,13 +192,15 @@ void on_key(HWND window, WPARAM key, bool system)
     const char* command = debugger_key_command(int(key), ctrl, alt, shift);
     if (!command) {
         if (!program.empty() && offer_shortcut(ctrl, alt, shift, int(key), disasm_view.bytes)) return;
-        if (system) DefWindowProcA(window, WM_SYSKEYDOWN, key, 0);
+        // The key's own data goes along: its Alt bit tells Windows that Alt
+        // was used with a key, so releasing Alt does not open the menu bar.
+        if (system) DefWindowProcA(window, WM_SYSKEYDOWN, key, key_data);
         return;
     }
     if (system && key >= 'A' && key <= 'Z') {
         // Alt with a letter: the debugger's windows and menus. The sandbox has
         // none of those windows; its own menu bar answers its mnemonics.
-        DefWindowProcA(window, WM_SYSKEYDOWN, key, 0);
+        DefWindowProcA(window, WM_SYSKEYDOWN, key, key_data);
         return;
     }
     if (!program.empty()) run_debugger_key(key, shift, command);
@@ -247,10 +249,10 @@ LRESULT CALLBACK cpu_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
         return 1;
     }
     case WM_GETDLGCODE: return DLGC_WANTALLKEYS;
-    case WM_KEYDOWN: on_key(window, wparam, false); return 0;
+    case WM_KEYDOWN: on_key(window, wparam, lparam, false); return 0;
     case WM_SYSKEYDOWN:
         if (wparam == VK_MENU || program.empty()) break;
-        on_key(window, wparam, true);
+        on_key(window, wparam, lparam, true);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: on_button_down(window, lparam); return 0;
