@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "host/host_api.h"
 #include "sandbox/app/debugger_keys.h"
+#include "sandbox/app/input_box.h"
 #include "sandbox/app/owned_windows.h"
 #include "sandbox/app/plugin_host.h"
 #include "sandbox/app/trace.h"
@@ -15,6 +17,15 @@
 namespace {
 
 const char CPU_CLASS[] = "SandboxCpuPane";
+
+// Columns in characters: the label (cut visibly when longer), the bytes (the
+// sample's longest instruction has seven) and the instruction (a longer one
+// pushes the comment on); the comment follows, cut visibly after
+// COMMENT_SHOWN characters since a name can be of any length.
+const size_t LABEL_COLUMN = 14;
+const size_t HEX_COLUMN = 14;
+const size_t TEXT_COLUMN = 40;
+const size_t COMMENT_SHOWN = 259;
 
 HWND cpu_pane = nullptr;
 HFONT code_font = nullptr;
@@ -53,6 +64,44 @@ void select_row(size_t row, bool center)
     trace("select %08X row %u top %u", program[row].address, unsigned(row), unsigned(top_row));
 }
 
+// The user's name of the given type for address, or null when it has none.
+const std::string* name_of(uint32_t address, int type)
+{
+    auto found = host_state.names.find({address, type});
+    return found == host_state.names.end() ? nullptr : &found->second;
+}
+
+// text cut to width characters, its end replaced by "..." when it was longer.
+std::string fit(const std::string& text, size_t width)
+{
+    return text.size() <= width ? text : text.substr(0, width - 3) + "...";
+}
+
+// What a row shows: address, label, bytes, instruction, and the user's
+// comment, or the analysis' own comment where the user has none, as the
+// debugger's Comment column does.
+std::string row_text(const CodeLine& line)
+{
+    char address[12];  // eight hex digits
+    snprintf(address, sizeof address, "%08X  ", line.address);
+    std::string text = address;
+    const std::string* label = name_of(line.address, NAME_LABEL);
+    const std::string shown_label = label ? fit(*label, LABEL_COLUMN) : "";
+    text += shown_label + std::string(LABEL_COLUMN + 1 - shown_label.size(), ' ');
+    std::string hex;
+    for (uint8_t octet : line.bytes) {
+        char pair[4];  // two hex digits
+        snprintf(pair, sizeof pair, "%02X", octet);
+        hex += pair;
+    }
+    text += hex + std::string(hex.size() < HEX_COLUMN ? HEX_COLUMN - hex.size() : 0, ' ') + ' ';
+    text += line.text + std::string(line.text.size() < TEXT_COLUMN ? TEXT_COLUMN - line.text.size() : 0, ' ') + ' ';
+    const std::string* comment = name_of(line.address, NAME_COMMENT);
+    if (!comment && !line.comment.empty()) comment = &line.comment;
+    if (comment) text += "; " + fit(*comment, COMMENT_SHOWN);
+    return text;
+}
+
 void paint(HWND window)
 {
     PAINTSTRUCT paint;
@@ -62,29 +111,47 @@ void paint(HWND window)
     HGDIOBJ old_font = SelectObject(dc, code_font);
     const size_t rows = visible_rows() + 1;
     for (size_t i = 0; i < rows && top_row + i < program.size(); ++i) {
-        const CodeLine& line = program[top_row + i];
         const bool is_selected = top_row + i == selected;
         RECT row = {0, int(i) * row_height, client.right, int(i + 1) * row_height};
         SetBkColor(dc, GetSysColor(is_selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
         SetTextColor(dc, GetSysColor(is_selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        std::string hex;
-        for (uint8_t octet : line.bytes) {
-            char pair[4];  // two hex digits
-            snprintf(pair, sizeof pair, "%02X", octet);
-            hex += pair;
-        }
-        char text[256];  // address, 14 bytes of hex, the instruction and its comment
-        snprintf(text, sizeof text, "%08X  %-16s %-44s %s%s", line.address, hex.c_str(), line.text.c_str(),
-                 line.comment.empty() ? "" : "; ", line.comment.c_str());
-        ExtTextOutA(dc, 4, row.top, ETO_OPAQUE, &row, text, UINT(strlen(text)), nullptr);
+        const std::string text = row_text(program[top_row + i]);
+        ExtTextOutA(dc, 4, row.top, ETO_OPAQUE, &row, text.c_str(), UINT(text.size()), nullptr);
     }
     SelectObject(dc, old_font);
     EndPaint(window, &paint);
 }
 
-// The moving keys move the selection; the debugger's other commands are only
-// named, as there is no program to debug here.
-void run_debugger_key(WPARAM key, const char* command)
+// ':' and ';': asks for the selected line's label or comment in a small box,
+// the current one filled in; an empty text removes it, Esc leaves it.
+void edit_name(int type)
+{
+    const uint32_t address = program[selected].address;
+    const char* what = type == NAME_LABEL ? "label" : "comment";
+    char title[32];  // "Comment at " and eight hex digits
+    snprintf(title, sizeof title, "%s at %08X", type == NAME_LABEL ? "Label" : "Comment", address);
+    const char* prompt = type == NAME_LABEL ? "Label (an empty text removes it):" : "Comment (an empty text removes it):";
+    const std::string* current = name_of(address, type);
+    std::string text = current ? *current : "";
+    const bool confirmed = ask_text(GetAncestor(cpu_pane, GA_ROOT), cpu_pane, title, prompt, &text);
+    if (!confirmed || program.empty()) {
+        trace("%s %08X kept", what, address);
+        return;
+    }
+    if (text.empty()) {
+        host_state.names.erase({address, type});
+        trace("%s %08X removed", what, address);
+    } else {
+        host_state.names[{address, type}] = text;
+        trace("%s %08X \"%s\"", what, address, text.c_str());
+    }
+    InvalidateRect(cpu_pane, nullptr, TRUE);
+}
+
+// The moving keys move the selection, ':' and ';' edit the line's names; the
+// debugger's other commands are only named, as there is no program to debug
+// here.
+void run_debugger_key(WPARAM key, int shift, const char* command)
 {
     const size_t page = visible_rows() > 1 ? visible_rows() - 1 : 1;
     switch (key) {
@@ -100,32 +167,43 @@ void run_debugger_key(WPARAM key, const char* command)
         break;
     case VK_HOME: select_row(0, false); break;
     case VK_END: select_row(program.size() - 1, false); break;
+    case VK_OEM_1:
+        host_message(0, "Debugger key: %s (not offered to plug-ins)", command);
+        edit_name(shift ? NAME_LABEL : NAME_COMMENT);
+        break;
     default: host_message(0, "Debugger key: %s (not offered to plug-ins)", command); break;
     }
 }
 
-void on_key(HWND window, WPARAM key, bool system)
+void on_key(HWND window, WPARAM key, LPARAM key_data, bool system)
 {
     if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return;
     const int ctrl = GetKeyState(VK_CONTROL) < 0 ? 1 : 0;
-    const int alt = GetKeyState(VK_MENU) < 0 ? 1 : 0;
+    const bool alt_down = GetKeyState(VK_MENU) < 0;
     const int shift = GetKeyState(VK_SHIFT) < 0 ? 1 : 0;
-    trace("key %u ctrl=%d alt=%d shift=%d", unsigned(key), ctrl, alt, shift);
+    // The modifiers as the debugger reports them: Alt held with Ctrl is
+    // passed as alt 0 (AltGr too), and the debugger's own keys are decided on
+    // the same flags. The trace says when Alt was held but not reported.
+    const int alt = host_alt_flag(ctrl, alt_down);
+    trace("key %u ctrl=%d alt=%d shift=%d%s", unsigned(key), ctrl, alt, shift,
+          alt_down && !alt ? " (Alt held)" : "");
     // As in the debugger, the CPU window keeps its own keys and offers every
     // other key to the plug-ins first.
     const char* command = debugger_key_command(int(key), ctrl, alt, shift);
     if (!command) {
         if (!program.empty() && offer_shortcut(ctrl, alt, shift, int(key), disasm_view.bytes)) return;
-        if (system) DefWindowProcA(window, WM_SYSKEYDOWN, key, 0);
+        // The key's own data goes along: its Alt bit tells Windows that Alt
+        // was used with a key, so releasing Alt does not open the menu bar.
+        if (system) DefWindowProcA(window, WM_SYSKEYDOWN, key, key_data);
         return;
     }
     if (system && key >= 'A' && key <= 'Z') {
         // Alt with a letter: the debugger's windows and menus. The sandbox has
         // none of those windows; its own menu bar answers its mnemonics.
-        DefWindowProcA(window, WM_SYSKEYDOWN, key, 0);
+        DefWindowProcA(window, WM_SYSKEYDOWN, key, key_data);
         return;
     }
-    if (!program.empty()) run_debugger_key(key, command);
+    if (!program.empty()) run_debugger_key(key, shift, command);
 }
 
 void scroll(WPARAM wparam)
@@ -171,10 +249,10 @@ LRESULT CALLBACK cpu_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
         return 1;
     }
     case WM_GETDLGCODE: return DLGC_WANTALLKEYS;
-    case WM_KEYDOWN: on_key(window, wparam, false); return 0;
+    case WM_KEYDOWN: on_key(window, wparam, lparam, false); return 0;
     case WM_SYSKEYDOWN:
         if (wparam == VK_MENU || program.empty()) break;
-        on_key(window, wparam, true);
+        on_key(window, wparam, lparam, true);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: on_button_down(window, lparam); return 0;
@@ -214,10 +292,11 @@ HWND create_cpu_pane(HWND parent, HFONT font, int height_of_row)
     return cpu_pane;
 }
 
-void show_program(const std::vector<CodeLine>& lines)
+void show_program(const std::vector<CodeLine>& lines, const std::vector<LineName>& names)
 {
     program = lines;
     top_row = 0;
+    host_state.names.clear();
     if (program.empty()) {
         disasm_view.set_selected(0);
         disasm_view.set_active(0);
@@ -225,6 +304,7 @@ void show_program(const std::vector<CodeLine>& lines)
         InvalidateRect(cpu_pane, nullptr, TRUE);
         return;
     }
+    for (const LineName& name : names) host_state.names[{name.address, name.type}] = name.text;
     disasm_view.set_active(1);
     SetScrollRange(cpu_pane, SB_VERT, 0, int(program.size()) - 1, FALSE);
     select_row(0, false);

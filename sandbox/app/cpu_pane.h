@@ -1,6 +1,7 @@
-// The CPU pane: the program's lines with the selected one, scrolling, the
-// context menu from the plug-ins' entries, the keys (the debugger's own, and
-// the others offered to plug-ins), and the view record the plug-ins read.
+// The CPU pane: the program's lines with their labels and comments and the
+// selected one, scrolling, the context menu from the plug-ins' entries, the
+// keys (the debugger's own, ':' and ';' among them, and the others offered to
+// plug-ins), and the view record the plug-ins read.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +14,10 @@
 void register_cpu_pane_class(HINSTANCE instance);
 HWND create_cpu_pane(HWND parent, HFONT font, int row_height);
 
-// Shows the program's lines and selects the first; no lines: no program.
-void show_program(const std::vector<CodeLine>& lines);
+// Shows the program's lines and selects the first, with the labels and
+// comments its project gives them (the host's names table, which host_find_name
+// answers from, holds exactly these afterwards); no lines: no program, no names.
+void show_program(const std::vector<CodeLine>& lines, const std::vector<LineName>& names = {});
 bool program_is_open();
 // The record the plug-ins get for the CPU disassembler.
 void* disasm_view_record();

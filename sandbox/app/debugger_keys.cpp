@@ -7,7 +7,8 @@ const int KEY_BACK = 0x08, KEY_TAB = 0x09, KEY_ENTER = 0x0D, KEY_ESCAPE = 0x1B, 
           KEY_PAGE_UP = 0x21, KEY_PAGE_DOWN = 0x22, KEY_END = 0x23, KEY_HOME = 0x24, KEY_LEFT = 0x25, KEY_UP = 0x26,
           KEY_RIGHT = 0x27, KEY_DOWN = 0x28, KEY_F2 = 0x71, KEY_F3 = 0x72, KEY_F4 = 0x73, KEY_F5 = 0x74,
           KEY_F6 = 0x75, KEY_F7 = 0x76, KEY_F8 = 0x77, KEY_F9 = 0x78, KEY_F10 = 0x79, KEY_F11 = 0x7A,
-          KEY_F12 = 0x7B, KEY_NUM_PLUS = 0x6B, KEY_NUM_MINUS = 0x6D, KEY_PLUS = 0xBB, KEY_MINUS = 0xBD;
+          KEY_F12 = 0x7B, KEY_NUM_PLUS = 0x6B, KEY_NUM_MINUS = 0x6D, KEY_PLUS = 0xBB, KEY_MINUS = 0xBD,
+          KEY_SEMICOLON = 0xBA;  // VK_OEM_1: ';' and, with Shift, ':' on a US keyboard
 const int ANY = -1;  // a modifier that does not matter
 
 struct DebuggerKey {
@@ -16,13 +17,15 @@ struct DebuggerKey {
 };
 
 // The debugger's Ctrl+letter commands ignore Shift (Ctrl+Shift+B is Ctrl+B),
-// except Ctrl+A, whose Shift variant is offered. The function keys keep
-// exactly the variants listed; the editing keys are kept with or without
-// Shift, the moving keys with any modifier. Where the command behind a key is
-// not known, the key itself names it.
+// except Ctrl+A, whose Shift variant is offered. Alt held with Ctrl arrives
+// as alt 0, so Ctrl+Alt+B is Ctrl+B and Ctrl+Alt+F11 is Ctrl+F11 (both
+// measured as kept). The function keys keep exactly the variants listed; the
+// editing keys are kept with or without Shift, the moving keys with any
+// modifier. Where the command behind a key is not known, the key itself
+// names it.
 const DebuggerKey debugger_keys[] = {
     {'A', 1, 0, 0, "Analyse code"},
-    {'B', 1, ANY, ANY, "Binary search"},
+    {'B', 1, 0, ANY, "Binary search"},
     {'C', 1, 0, ANY, "Copy to clipboard"},
     {'E', 1, 0, ANY, "Edit code"},
     {'F', 1, 0, ANY, "Find command"},
@@ -65,6 +68,7 @@ const DebuggerKey debugger_keys[] = {
     {KEY_F10, 0, 0, 0, "Menu bar"},
     {KEY_F10, 0, 0, 1, "Context menu"},
     {KEY_F10, 1, 0, 1, "Ctrl+Shift+F10"},
+    {KEY_F11, 1, 0, 0, "Trace into"},
     {KEY_F11, 1, 0, 1, "Ctrl+Shift+F11"},
     {KEY_F12, 0, 0, 0, "Pause"},
     {KEY_F12, 0, 0, 1, "Shift+F12"},
@@ -78,6 +82,9 @@ const DebuggerKey debugger_keys[] = {
     {KEY_NUM_PLUS, 0, 0, ANY, "Next location"},
     {KEY_MINUS, 0, 0, ANY, "Previous location"},
     {KEY_NUM_MINUS, 0, 0, ANY, "Previous location"},
+    // The user's names of a line: ':' a label, ';' a comment.
+    {KEY_SEMICOLON, 0, 0, 1, "Label"},
+    {KEY_SEMICOLON, 0, 0, 0, "Comment"},
     {KEY_UP, ANY, ANY, ANY, "Line up"},
     {KEY_DOWN, ANY, ANY, ANY, "Line down"},
     {KEY_LEFT, ANY, ANY, ANY, "Scroll left"},
@@ -94,6 +101,11 @@ bool same(int wanted, int given)
 }
 
 }  // namespace
+
+int host_alt_flag(int ctrl, bool alt_down)
+{
+    return alt_down && ctrl == 0 ? 1 : 0;
+}
 
 const char* debugger_key_command(int key, int ctrl, int alt, int shift)
 {

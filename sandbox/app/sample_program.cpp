@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "host/host_api.h"
+
 namespace {
 
 // Deterministic, so the tour's screenshots and the tests see the same code.
@@ -148,4 +150,22 @@ std::vector<CodeLine> sample_program()
         }
     }
     return lines;
+}
+
+std::vector<LineName> sample_names()
+{
+    // A small decryption routine as someone who worked through the code
+    // would have named it: the entry, the key check and the loop.
+    return {
+        {0x00401000, NAME_LABEL, "main"},
+        {0x0040100D, NAME_COMMENT, "key from argument 1"},
+        {0x0040101B, NAME_COMMENT, "0: wrong key"},
+        {0x0040102F, NAME_LABEL, "decrypt_string"},
+        {0x00401037, NAME_LABEL, "decrypt_loop"},
+        {0x00401037, NAME_COMMENT, "next byte of the text"},
+        {0x00401040, NAME_COMMENT, "last byte done?"},
+        {0x0040122D, NAME_LABEL, "init_key"},
+        {0x004013C0, NAME_LABEL, "check_key"},
+        {0x004013D4, NAME_COMMENT, "\"Wrong key\" box"},
+    };
 }

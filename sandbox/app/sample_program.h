@@ -19,3 +19,14 @@ const uint32_t SAMPLE_PROGRAM_BASE = 0x00401000;
 
 // The same lines on every call (a fixed pseudo-random sequence).
 std::vector<CodeLine> sample_program();
+
+// A name the user gave a line, as the debugger keeps it in the program's
+// project: a label (NAME_LABEL) or a comment (NAME_COMMENT).
+struct LineName {
+    uint32_t address;
+    int type;
+    const char* text;
+};
+
+// The sample's own labels and comments, each on a line of sample_program().
+std::vector<LineName> sample_names();

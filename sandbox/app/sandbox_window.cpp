@@ -193,7 +193,7 @@ void build_plugins_menu(HWND window)
 void open_program()
 {
     const std::vector<CodeLine> lines = sample_program();
-    show_program(lines);
+    show_program(lines, sample_names());
     host_message(0, "Program SAMPLE: %u lines from %08X to %08X", unsigned(lines.size()), lines.front().address,
                  lines.back().address);
     open_project();

@@ -5,7 +5,9 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <set>
 
+#include "host/host_api.h"
 #include "sandbox/app/debugger_keys.h"
 #include "sandbox/app/menu_text.h"
 #include "sandbox/app/project_file.h"
@@ -48,8 +50,8 @@ TEST(SandboxMenuText, AcceptsWellFormedDescriptionsAndRejectsTheRest)
 }
 
 struct KeyCase {
-    int key, ctrl, alt, shift;
-    const char* command;  // nullptr: offered to the plug-ins
+    int key, ctrl, alt, shift;  // the keys held; alt reaches the table as the debugger reports it
+    const char* command;        // nullptr: offered to the plug-ins
 };
 
 TEST(SandboxDebuggerKeys, KeepsTheKeysTheDebuggerKeepsAndOffersTheRest)
@@ -72,9 +74,16 @@ TEST(SandboxDebuggerKeys, KeepsTheKeysTheDebuggerKeepsAndOffersTheRest)
         {0x74, 1, 0, 1, "Ctrl+Shift+F5"},
         {0x7A, 1, 0, 1, "Ctrl+Shift+F11"},
         {0x72, 0, 0, 1, "Shift+F3"},
+        {0x7A, 1, 0, 0, "Trace into"},         // Ctrl+F11
+        {0x7A, 1, 1, 0, "Trace into"},         // Ctrl+Alt+F11, reported as Ctrl+F11
+        {0xBA, 0, 0, 1, "Label"},              // ':' (Shift+VK_OEM_1)
+        {0xBA, 0, 0, 0, "Comment"},            // ';'
         // Offered to the plug-ins.
         {0x44, 1, 0, 0, nullptr},              // Ctrl+D
         {0x44, 1, 0, 1, nullptr},              // Ctrl+Shift+D
+        {0x44, 1, 1, 0, nullptr},              // Ctrl+Alt+D, reported as Ctrl+D
+        {0x7A, 0, 1, 0, nullptr},              // Alt+F11, reported with alt 1
+        {0xBA, 1, 0, 1, nullptr},              // Ctrl+Shift+;
         {0xBC, 1, 0, 1, nullptr},              // Ctrl+Shift+comma
         {0xBE, 1, 0, 1, nullptr},              // Ctrl+Shift+period
         {0x72, 1, 0, 0, nullptr},              // Ctrl+F3
@@ -86,7 +95,7 @@ TEST(SandboxDebuggerKeys, KeepsTheKeysTheDebuggerKeepsAndOffersTheRest)
         {0x71, 2, 0, 0, nullptr},              // a modifier passed as 2 is not "held"
     };
     for (const KeyCase& c : cases) {
-        const char* command = debugger_key_command(c.key, c.ctrl, c.alt, c.shift);
+        const char* command = debugger_key_command(c.key, c.ctrl, host_alt_flag(c.ctrl, c.alt != 0), c.shift);
         EXPECT_STREQ(command, c.command) << std::hex << c.key << " ctrl=" << c.ctrl << " alt=" << c.alt
                                          << " shift=" << c.shift;
     }
@@ -197,6 +206,24 @@ TEST(SandboxSampleProgram, LinesAreContiguousAndJumpsLandOnLines)
         EXPECT_NE(line.text.find(hex), std::string::npos) << line.text;
     }
     EXPECT_GT(jumps, 10);
+}
+
+TEST(SandboxSampleProgram, NamesSitOnLinesAndAreOnePerLineAndType)
+{
+    const std::vector<CodeLine> lines = sample_program();
+    std::set<uint32_t> starts;
+    for (const CodeLine& line : lines) starts.insert(line.address);
+    std::set<std::pair<uint32_t, int>> seen;
+    int labels = 0, comments = 0;
+    for (const LineName& name : sample_names()) {
+        EXPECT_TRUE(starts.count(name.address)) << std::hex << name.address << " " << name.text;
+        EXPECT_TRUE(name.type == NAME_LABEL || name.type == NAME_COMMENT) << name.text;
+        EXPECT_NE(name.text[0], '\0') << std::hex << name.address;
+        EXPECT_TRUE(seen.insert({name.address, name.type}).second) << std::hex << name.address;
+        (name.type == NAME_LABEL ? labels : comments)++;
+    }
+    EXPECT_GT(labels, 0);
+    EXPECT_GT(comments, 0);
 }
 
 }  // namespace
