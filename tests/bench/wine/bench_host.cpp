@@ -3,11 +3,18 @@
 // drives it. Times what a user waits for at 1,000 and 10,000 bookmarks: a
 // toggle shortcut, a navigation shortcut, the context menu's description and
 // a project load of 10,000 own records; and the module's load plus start.
+// Then the Bookmarks window over 100,000 bookmarks with labels and comments:
+// opening it, a toggle and a navigation with it open and closed, and a
+// project load of 10,000 records with it open and closed.
 //
 // Every figure that involves the panel title is taken twice, interleaved
 // round by round: "user" with the real SetWindowTextA (a caption repaint in
 // Wine), "own" with the DLL's import of it pointed at a counter, which leaves
-// the plug-in's own work. Output: one tab-separated line per timed call,
+// the plug-in's own work. The window's gestures are taken with the counter,
+// mode "open" or "closed" for the window's state; ".call" times the call
+// alone, ".pumped" the call and the message loop run until idle after it (the
+// window's refresh and repaint); "@place" is the own share of one place (see
+// window_profile.h). Output: one tab-separated line per timed call,
 //   measurement  N  mode  microseconds (milliseconds for replay_*)
 // to the file named by the first argument; scripts/bench takes the medians.
 // Usage: OLLYDBG.EXE results.tsv [rounds [own]]
@@ -23,16 +30,21 @@
 #include <string>
 #include <vector>
 
+#include "host/host_api.h"
 #include "sandbox/disasm_view_record.h"
 #include "sandbox/host_state.h"
 #include "sandbox/import_patch.h"
 #include "sandbox/plugin_module.h"
+#include "tests/bench/wine/window_profile.h"
 
 namespace {
 
 const uint32_t TAG_OWN = 0x4C4D430A;
 const int ORIGIN_CPU = 31;
 const int KEY_TOGGLE = VK_F2, KEY_PREVIOUS = VK_F3, KEY_NEXT = VK_F4;
+const int ORIGIN_MAIN_MENU = 0, ACTION_BOOKMARK_LIST = 4;
+// The bookmarks behind the window's figures.
+const unsigned WINDOW_N = 100000;
 
 // Bookmarks lie 16 bytes apart from 0x401000, so each gap has room for new ones.
 uint32_t stored(unsigned index)
@@ -66,14 +78,18 @@ void emit(const char* measurement, unsigned n, const char* mode, double us)
 }
 
 // The settings as the debugger would keep them, minus its ini file: the three
-// shortcuts bound without modifiers, everything else at its default.
+// shortcuts bound without modifiers, the Bookmarks window where a user keeps
+// it beside the CPU window (720 by 640 pixels: about 40 rows drawn),
+// everything else at its default.
 struct Setting {
     const char* key;
     int value;
 };
 const Setting SETTINGS[] = {
     {"hotkey_toggle__key", KEY_TOGGLE},  {"hotkey_previous__key", KEY_PREVIOUS},
-    {"hotkey_next__key", KEY_NEXT},
+    {"hotkey_next__key", KEY_NEXT},      {"list_left", 520},
+    {"list_top", 200},                   {"list_width", 720},
+    {"list_height", 640},
 };
 
 bool read_setting(void*, const char* key, int* value)
@@ -128,17 +144,48 @@ void pump()
     }
 }
 
-struct PanelSearch {
-    HWND owner, found;
+// The plug-in's dialogs that the main window owns: the panel, and the
+// Bookmarks window, which holds a list view.
+struct OwnedSearch {
+    HWND owner;
+    bool with_list;
+    HWND found;
 };
-BOOL CALLBACK find_panel(HWND window, LPARAM param)
+BOOL CALLBACK find_owned(HWND window, LPARAM param)
 {
-    PanelSearch* search = reinterpret_cast<PanelSearch*>(param);
+    OwnedSearch* search = reinterpret_cast<OwnedSearch*>(param);
     char window_class[16] = {};
     GetClassNameA(window, window_class, sizeof window_class);
     if (GetWindow(window, GW_OWNER) != search->owner || strcmp(window_class, "#32770") != 0) return TRUE;
+    const bool with_list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr) != nullptr;
+    if (with_list != search->with_list) return TRUE;
     search->found = window;
     return FALSE;
+}
+
+// Labels and comments at the density a program's analysis leaves them (every
+// 10th bookmark has a label, every 7th a comment), so that every screen of
+// rows drawn asks the debugger for names.
+void name_bookmarks(unsigned n)
+{
+    char text[64];  // the longer of the two texts below with a six-digit number
+    for (unsigned i = 0; i < n; ++i) {
+        if (i % 10 == 0) {
+            snprintf(text, sizeof text, "check_key_%u", i);
+            host_state.names[{stored(i), NAME_LABEL}] = text;
+        }
+        if (i % 7 == 0) {
+            snprintf(text, sizeof text, "compares the key with the stored hash, block %u", i);
+            host_state.names[{stored(i), NAME_COMMENT}] = text;
+        }
+    }
+}
+
+void emit_profile(const char* measurement, unsigned n, const char* mode, const double spent[PLACE_COUNT])
+{
+    for (int p = 0; p < PLACE_COUNT; ++p) {
+        emit((std::string(measurement) + "@" + PLACE_NAMES[p]).c_str(), n, mode, spent[p]);
+    }
 }
 
 struct Bench {
@@ -147,12 +194,19 @@ struct Bench {
     void* real_set_window_text = nullptr;
     std::mt19937 rng{8};
 
-    // The panel: the dialog that the main window owns.
-    HWND panel() const
+    HWND owned_dialog(bool with_list) const
     {
-        PanelSearch search = {main_window, nullptr};
-        EnumWindows(find_panel, reinterpret_cast<LPARAM>(&search));
+        OwnedSearch search = {main_window, with_list, nullptr};
+        EnumWindows(find_owned, reinterpret_cast<LPARAM>(&search));
         return search.found;
+    }
+    HWND panel() const { return owned_dialog(false); }
+    // The Bookmarks window, once the plug-in has created it.
+    HWND list_window() const { return owned_dialog(true); }
+    int rows_shown() const
+    {
+        HWND list = FindWindowExA(list_window(), nullptr, WC_LISTVIEWA, nullptr);
+        return list ? int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
     }
 
     bool start()
@@ -171,7 +225,9 @@ struct Bench {
     {
         plugin.close();
         plugin.destroy();
-        if (HWND p = panel()) DestroyWindow(p);  // its procedure lives in the DLL
+        // Their procedures live in the DLL.
+        if (HWND p = panel()) DestroyWindow(p);
+        if (HWND l = list_window()) DestroyWindow(l);
         plugin.unload();
         pump();
     }
@@ -193,6 +249,17 @@ struct Bench {
     void replay(unsigned n)
     {
         for (unsigned i = 0; i < n; ++i) {
+            uint32_t address = stored(i);
+            plugin.uddrecord(nullptr, 1, TAG_OWN, 4, &address);
+        }
+    }
+
+    // The same list, the highest address first: each record goes in front of
+    // the chain, so filling costs the count walks alone (N²/2 node steps,
+    // half of what the ascending order costs).
+    void replay_descending(unsigned n)
+    {
+        for (unsigned i = n; i-- > 0;) {
             uint32_t address = stored(i);
             plugin.uddrecord(nullptr, 1, TAG_OWN, 4, &address);
         }
@@ -220,6 +287,16 @@ struct Bench {
     }
     // An address in a gap: never bookmarked.
     uint32_t random_new(unsigned n) { return stored(rng() % (n - 1)) + 8; }
+    // A batch of such lines, each once, in random order.
+    std::vector<uint32_t> new_lines(unsigned n, int batch)
+    {
+        std::vector<uint32_t> lines(static_cast<size_t>(batch));
+        for (uint32_t& a : lines) a = random_new(n);
+        std::sort(lines.begin(), lines.end());
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+        std::shuffle(lines.begin(), lines.end(), rng);
+        return lines;
+    }
 
     void load_and_init(int rounds)
     {
@@ -270,11 +347,7 @@ struct Bench {
                 pump();
 
                 // Toggle shortcut: a batch of new lines, then the same lines again.
-                std::vector<uint32_t> lines(batch);
-                for (uint32_t& a : lines) a = random_new(n);
-                std::sort(lines.begin(), lines.end());
-                lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-                std::shuffle(lines.begin(), lines.end(), rng);
+                const std::vector<uint32_t> lines = new_lines(n, batch);
                 const unsigned notices = host_state.counts[int(HostOp::Notice)];
                 const unsigned titles = title_calls;
                 each_timed("toggle_add", n, mode, lines, [&](uint32_t a) { shortcut(KEY_TOGGLE, a); });
@@ -367,6 +440,192 @@ struct Bench {
         }
         stop();
     }
+
+    // --- The Bookmarks window over WINDOW_N bookmarks.
+
+    // The main menu's "Bookmark list", as the debugger calls it.
+    void open_list()
+    {
+        PluginCall in;
+        plugin.action(ORIGIN_MAIN_MENU, ACTION_BOOKMARK_LIST, nullptr);
+    }
+
+    // Opens the window or hides it (its close box), and lets it settle.
+    void set_list_open(bool open)
+    {
+        const bool shown = IsWindowVisible(list_window()) != 0;
+        if (open && !shown) open_list();
+        if (!open && shown) SendMessageA(list_window(), WM_CLOSE, 0, 0);
+        pump();
+        check((IsWindowVisible(list_window()) != 0) == open, "the window is open or closed as asked");
+    }
+
+    // The main menu's code and the message loop until nothing is left to do:
+    // the window shown and its first screen of rows painted. In the own
+    // rounds the time is also split by place.
+    void time_open(const char* measurement, unsigned n, bool own)
+    {
+        const char* mode = own ? "own" : "user";
+        const unsigned names = host_state.counts[int(HostOp::FindName)];
+        if (own) start_profile();
+        const double t0 = now_us();
+        open_list();
+        const double t1 = now_us();
+        pump();
+        const double t2 = now_us();
+        double spent[PLACE_COUNT];
+        if (own) stop_profile(spent);
+        emit(measurement, n, mode, t2 - t0);
+        emit((std::string(measurement) + ".call").c_str(), n, mode, t1 - t0);
+        if (own) emit_profile(measurement, n, mode, spent);
+        check(IsWindowVisible(list_window()) != 0, "the window was shown");
+        check(rows_shown() == int(n), "the window shows every bookmark");
+        check(host_state.counts[int(HostOp::FindName)] > names, "painting the rows asked the debugger for names");
+    }
+
+    // First opening (the window is created, as after the debugger's main
+    // window took it down) and opening again after the close box, each
+    // alone in a round of its own.
+    void window_open_rounds(unsigned n, int rounds, bool with_user)
+    {
+        for (int r = 0; r < rounds; ++r) {
+            for (int own = 1; own >= (with_user ? 0 : 1); --own) {
+                title_mode(own != 0);
+                if (HWND window = list_window()) DestroyWindow(window);
+                pump();
+                time_open("window_open_first", n, own != 0);
+                set_list_open(false);
+                time_open("window_reopen", n, own != 0);
+                set_list_open(false);
+            }
+        }
+    }
+
+    // Runs op on each point as a shortcut gesture, timing the call alone and
+    // the call with the message loop run until idle after it.
+    template <class Op>
+    void each_pumped(const char* gesture, const char* state, const std::vector<uint32_t>& points, Op op)
+    {
+        const std::string call = std::string(gesture) + ".call", pumped = std::string(gesture) + ".pumped";
+        for (uint32_t a : points) {
+            const double t0 = now_us();
+            op(a);
+            const double t1 = now_us();
+            pump();
+            const double t2 = now_us();
+            emit(call.c_str(), WINDOW_N, state, t1 - t0);
+            emit(pumped.c_str(), WINDOW_N, state, t2 - t0);
+        }
+    }
+
+    // Toggles and navigations with the window closed and open, the state
+    // that goes first alternating round by round.
+    void window_gesture_rounds(unsigned n, int rounds)
+    {
+        title_mode(true);
+        for (int r = 0; r < rounds; ++r) {
+            for (int k = 0; k < 2; ++k) {
+                const bool open = (r + k) % 2 == 1;
+                const char* state = open ? "open" : "closed";
+                set_list_open(open);
+
+                const std::vector<uint32_t> lines = new_lines(n, 20);
+                const unsigned notices = host_state.counts[int(HostOp::Notice)];
+                each_pumped("toggle_add", state, lines, [&](uint32_t a) { shortcut(KEY_TOGGLE, a); });
+                if (open) check(rows_shown() == int(n + lines.size()), "the window showed every added bookmark");
+                each_pumped("toggle_remove", state, lines, [&](uint32_t a) { shortcut(KEY_TOGGLE, a); });
+                if (open) check(rows_shown() == int(n), "the window showed every removal");
+                check(host_state.counts[int(HostOp::Notice)] == notices + 2 * lines.size(),
+                      "every toggle gave its notice");
+
+                std::vector<uint32_t> points(50);
+                for (uint32_t& a : points) a = random_point(n);
+                const unsigned gotos = host_state.counts[int(HostOp::GotoCode)];
+                each_pumped("navigate_previous", state, points, [&](uint32_t a) { shortcut(KEY_PREVIOUS, a); });
+                each_pumped("navigate_next", state, points, [&](uint32_t a) { shortcut(KEY_NEXT, a); });
+                check(host_state.counts[int(HostOp::GotoCode)] == gotos + 2 * points.size(),
+                      "every navigation moved the CPU window");
+            }
+        }
+    }
+
+    // Where a toggle's time goes with the window open, its refresh included.
+    void window_refresh_profile(unsigned n, int rounds)
+    {
+        title_mode(true);
+        set_list_open(true);
+        for (int r = 0; r < rounds; ++r) {
+            const std::vector<uint32_t> lines = new_lines(n, 5);
+            for (int pass = 0; pass < 2; ++pass) {  // on, then off again
+                for (uint32_t a : lines) {
+                    select_line(a);
+                    double spent[PLACE_COUNT];
+                    start_profile();
+                    {
+                        PluginCall in;
+                        plugin.shortcut(ORIGIN_CPU, 0, 0, 0, KEY_TOGGLE, nullptr);
+                    }
+                    pump();
+                    stop_profile(spent);
+                    emit_profile("toggle.pumped", n, "open", spent);
+                }
+            }
+        }
+        check(rows_shown() == int(n), "the profiled toggles left the list as it was");
+    }
+
+    // A project load with the window closed and open: the host's reset, then
+    // n own records, timed alone (milliseconds) and with the message loop run
+    // until idle after it.
+    void window_load_rounds(unsigned n, int rounds)
+    {
+        title_mode(true);
+        for (int r = 0; r < rounds; ++r) {
+            for (int k = 0; k < 2; ++k) {
+                const bool open = (r + k) % 2 == 1;
+                const char* state = open ? "open" : "closed";
+                set_list_open(open);
+                plugin.reset();
+                pump();
+                const unsigned logs = host_state.counts[int(HostOp::Log)];
+                const double t0 = now_us();
+                replay(n);
+                const double t1 = now_us();
+                pump();
+                const double t2 = now_us();
+                check(host_state.counts[int(HostOp::Log)] == logs + n, "one log line per record");
+                if (open) check(rows_shown() == int(n), "the window showed the loaded list");
+                emit("replay_ms.call", n, state, (t1 - t0) / 1000.0);
+                emit("replay_ms.pumped", n, state, (t2 - t0) / 1000.0);
+            }
+        }
+    }
+
+    void window_rounds(int rounds, bool with_user)
+    {
+        reset_host_state();
+        host_state.read_setting = read_setting;
+        view = DisasmViewBuffer();
+        view.set_active(1);
+        host_state.disasm_view = view.bytes;
+        name_bookmarks(WINDOW_N);
+        if (!start()) {
+            check(false, "start for the window's figures");
+            return;
+        }
+        check(install_window_profile(plugin.module), "the window's Windows calls are timed");
+        title_mode(true);
+        replay_descending(WINDOW_N);
+        expect_count(WINDOW_N, "list filled for the window");
+
+        window_open_rounds(WINDOW_N, rounds, with_user);
+        window_gesture_rounds(WINDOW_N, rounds);
+        window_refresh_profile(WINDOW_N, std::max(2, rounds / 3));
+        expect_count(WINDOW_N, "list unchanged by the window's gestures");
+        // Last: a load replaces the list.
+        window_load_rounds(10000, std::max(3, rounds / 3));
+        stop();
+    }
 };
 
 }  // namespace
@@ -397,6 +656,7 @@ int main(int argc, char** argv)
     if (with_user) bench.title_call(rounds);
     for (unsigned n : {1000u, 10000u}) bench.per_size(n, rounds, with_user);
     bench.replay_rounds(10000, std::max(3, rounds / 3), with_user);
+    bench.window_rounds(rounds, with_user);
     fclose(out);
     if (failures) fprintf(stderr, "bench_host: %d checks failed\n", failures);
     return failures ? 1 : 0;
