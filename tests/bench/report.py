@@ -234,7 +234,7 @@ def analysis(wine, native, emulated):
 WINDOW_N = 100000
 WINDOW_NOTE = ("The same bench host, after the figures above, fills the list with 100,000 bookmarks 16 "
                "bytes apart (own records, highest first), every 10th with a label and every 7th with a "
-               "comment in the host's names table, and places the window at 720 × 640 pixels (about 40 "
+               "comment in the host's names table, and places the window at 720 × 640 pixels (a few dozen "
                "rows drawn). It is opened by `_ODBG_Pluginaction(0, 4)` as the main menu does and hidden "
                "by WM_CLOSE as its close box does. **Plug-in's own work**: the time in the DLL's code, "
                "the exported call and every call of its window procedure (the cells' texts while the list "
@@ -285,8 +285,11 @@ def window_section(wine, w):
     places = sorted({k[0].split("@", 1)[1] for k in wine if "@" in k[0]})
 
     def inclusive(key, mode="own"):
-        shares = [med(f"{key}@{p}", n, mode) for p in places if p != "elsewhere"]
-        return sum(shares) if shares and None not in shares else None
+        """Per gesture, the time of every place but elsewhere (each gesture writes every place once)."""
+        shares = [wine.get((f"{key}@{p}", n, mode), []) for p in places if p != "elsewhere"]
+        if not shares or len({len(v) for v in shares}) != 1:
+            return []
+        return sorted(sum(values) for values in zip(*shares))
 
     w("## The Bookmarks window at 100,000 bookmarks (under Wine)")
     w("")
@@ -306,9 +309,13 @@ def window_section(wine, w):
         own = med(f"{key}@plug-in", n, "own")
         verdict = "–" if own is None else ("met" if own < 100e3 else "**missed**")
         incl = inclusive(key)
-        if incl is not None:
-            verdict += f"; with the Windows calls {'met' if incl < 100e3 else '**missed**'}"
-        w(f"| {label} | {spread(f'{key}@plug-in', n, 'own')} | {fmt(incl)} | "
+        incl_s = "–"
+        if incl:
+            middle = statistics.median(incl)
+            verdict += f"; with the Windows calls, {'met' if middle < 100e3 else '**missed**'}"
+            incl_s = (f"{fmt(middle)} ({fmt(incl[min(len(incl) - 1, int(.1 * len(incl)))])}–"
+                      f"{fmt(incl[min(len(incl) - 1, int(.9 * len(incl)))])})")
+        w(f"| {label} | {spread(f'{key}@plug-in', n, 'own')} | {incl_s} | "
           f"{spread(key, n, 'own')} | {spread(key, n, 'user')} | {verdict} |")
     w("")
 

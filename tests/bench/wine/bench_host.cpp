@@ -79,7 +79,7 @@ void emit(const char* measurement, unsigned n, const char* mode, double us)
 
 // The settings as the debugger would keep them, minus its ini file: the three
 // shortcuts bound without modifiers, the Bookmarks window where a user keeps
-// it beside the CPU window (720 by 640 pixels: about 40 rows drawn),
+// it beside the CPU window (720 by 640 pixels: a few dozen rows drawn),
 // everything else at its default.
 struct Setting {
     const char* key;
@@ -240,6 +240,16 @@ struct Bench {
         if (!real_set_window_text) real_set_window_text = before;
     }
 
+    // The host as it starts, with the settings table and a CPU view record.
+    void fresh_host()
+    {
+        reset_host_state();
+        host_state.read_setting = read_setting;
+        view = DisasmViewBuffer();
+        view.set_active(1);
+        host_state.disasm_view = view.bytes;
+    }
+
     int shortcut(int key, uint32_t address)
     {
         select_line(address);
@@ -326,11 +336,7 @@ struct Bench {
 
     void per_size(unsigned n, int rounds, bool with_user)
     {
-        reset_host_state();
-        host_state.read_setting = read_setting;
-        view = DisasmViewBuffer();
-        view.set_active(1);
-        host_state.disasm_view = view.bytes;
+        fresh_host();
         if (!start()) {
             check(false, "start for the per-size figures");
             return;
@@ -611,11 +617,7 @@ struct Bench {
 
     void window_rounds(int rounds, bool with_user)
     {
-        reset_host_state();
-        host_state.read_setting = read_setting;
-        view = DisasmViewBuffer();
-        view.set_active(1);
-        host_state.disasm_view = view.bytes;
+        fresh_host();
         name_bookmarks(WINDOW_N);
         if (!start()) {
             check(false, "start for the window's figures");
