@@ -246,7 +246,12 @@ WINDOW_NOTE = ("The same bench host, after the figures above, fills the list wit
                "makes**: the time inside the plug-in's call and its window procedure, those calls "
                "included. **Until shown and painted**: the call and then the message loop run until no "
                "message is left, so Wine has drawn the window, its header and the rows on screen. **As "
-               "the user gets it**: the same with the real SetWindowTextA.")
+               "the user gets it**: the same with the real SetWindowTextA. Every timed gesture starts "
+               "after a pause of 30 ms and a run of the message loop, outside the timing: the X server "
+               "draws what Wine sent it in a process of its own on the same two cores, so without the "
+               "pause a gesture timed right after a repaint shares the processors with that drawing "
+               "(a toggle's call measured up to three times slower so). For the same reason the X "
+               "server's own drawing is in none of these figures.")
 # What each place of the profile is, for the explanation of the largest shares.
 PLACE_WHAT = {
     "plug-in": "the plug-in's own code: the copy of every address out of the chain at each refresh "
