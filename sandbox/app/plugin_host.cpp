@@ -64,12 +64,27 @@ std::string printable(const std::string& text)
 
 void refuse(HostedPlugin& plugin, const char* file, const char* why)
 {
-    host_message(1, "Plug-in %s: %s; unloaded", file, why);
+    host_message(1, "Plug-in %s: %s; unloaded", path_for_log(file).c_str(), why);
     trace("plugin refused %s: %s", file, why);
     plugin.module.unload();
 }
 
 }  // namespace
+
+std::string path_for_log(const std::string& path)
+{
+    char program[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    char* folder_end = strrchr(program, '\\');
+    if (length && length < sizeof program && folder_end) {
+        const size_t folder_length = size_t(folder_end - program) + 1;  // with its backslash
+        if (path.size() > folder_length && _strnicmp(path.c_str(), program, folder_length) == 0) {
+            return path.substr(folder_length);
+        }
+    }
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 void host_message(int emphasis, const char* format, ...)
 {
@@ -109,7 +124,10 @@ void load_plugins(const std::vector<std::string>& files, HWND main_window)
         std::string error;
         trace("plugin load %s", file.c_str());
         if (!plugin.module.load(file, &error)) {
-            host_message(1, "Plug-in %s not loaded: %s", file.c_str(), error.c_str());
+            // The loader's reason names the file by its full path; the log names it as everywhere else.
+            const size_t at = error.find(file);
+            if (at != std::string::npos) error.replace(at, file.size(), path_for_log(file));
+            host_message(1, "Plug-in %s not loaded: %s", path_for_log(file).c_str(), error.c_str());
             trace("plugin refused %s: %s", file.c_str(), error.c_str());
             continue;
         }
@@ -144,7 +162,7 @@ void load_plugins(const std::vector<std::string>& files, HWND main_window)
             plugins.pop_back();
             continue;
         }
-        host_message(0, "Plug-in %s loaded from %s", plugin.name.c_str(), file.c_str());
+        host_message(0, "Plug-in %s loaded from %s", plugin.name.c_str(), path_for_log(file).c_str());
     }
 }
 

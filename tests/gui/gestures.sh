@@ -23,16 +23,18 @@ echo "== start: plug-in folder with Korvantis and four bad plug-ins"
 sb_start --plugins "$(sb_winpath "$run/plugins")" || exit 1
 sb_mark_line=0
 check "a DLL without _ODBG_Plugininit is unloaded with a log line" \
-  seen '^host 1 Plug-in .*bad_no_init.dll not loaded: .*lacks _ODBG_Plugindata or _ODBG_Plugininit'
+  seen '^host 1 Plug-in plugins\\bad_no_init\.dll not loaded: plugins\\bad_no_init\.dll lacks _ODBG_Plugindata or _ODBG_Plugininit$'
 check "a DLL answering interface 109 is unloaded" \
-  seen '^host 1 Plug-in .*bad_other_version.dll: declares plug-in interface 109, this host speaks 110; unloaded'
+  seen '^host 1 Plug-in plugins\\bad_other_version\.dll: declares plug-in interface 109, this host speaks 110; unloaded'
 check "a DLL refusing init is unloaded" \
-  seen '^host 1 Plug-in .*bad_refuses_init.dll: refused to start \(answer -1\); unloaded'
+  seen '^host 1 Plug-in plugins\\bad_refuses_init\.dll: refused to start \(answer -1\); unloaded'
 check "an invalid main-menu description is reported, not used" \
   seen '^host 1 Plug-in BadPlugin: main-menu description "Show \| 1 Hide" rejected'
 check "Korvantis starts with its banner" seen '^log 00000000 0 Korvantis Plug-in by '
+check "the log names a file by its path below the sandbox's folder, not the machine's" \
+  seen '^host 0 Plug-in Korvantis loaded from plugins\\Korvantis\.dll$'
 check "the damaged project file is reported" \
-  seen '^host 1 Project file .*sample.udd is damaged: record at byte 48 claims 4 bytes, 2 left; 3 records before it are used'
+  seen '^host 1 Project file sample\.udd is damaged: record at byte 48 claims 4 bytes, 2 left; 3 records before it are used'
 check "the records before the damage are replayed" \
   bash -c "[ \$(grep -c -E '^log 004010(03|13) -1 Korvantis: Bookmark added to line 4010(03|13)$' '$sb_trace') = 2 ]"
 check "the older plug-in's record is imported and not taken" seen '^record load Korvantis 236D420A 8 -> 0$'
@@ -117,7 +119,7 @@ sb_mark; sb_file r; sb_wait '^host 0 Project read: 6 records' 60
 check "six own records saved, none of the older plug-in" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep '^record save ' | cut -d' ' -f3-4 | uniq -c | grep -qx ' *6 4C4D430A 4'"
 check "reset deletes the six" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c 'Korvantis: Deleting bookmark from line') = 6 ]"
-check "all six are taken back" seen '^host 0 Project read: 6 records from .*, 6 taken$'
+check "all six are taken back" seen '^host 0 Project read: 6 records from sample\.udd, 6 taken$'
 check "the older record was imported once and is gone from the file" \
   bash -c "[ \$(grep -c '^record load Korvantis 236D420A ' '$sb_trace') = 1 ]"
 check "the title counts six again" equals "$(sb_panel_title)" "Korvan... (06)"
