@@ -15,11 +15,6 @@ bool BookmarkList::contains(uint32_t address) const
     return node && node->address == address;
 }
 
-bool BookmarkList::add_or_toggle(uint32_t address, bool allow_remove)
-{
-    return toggle(address, allow_remove) == TOGGLE_ADDED;
-}
-
 ToggleOutcome BookmarkList::toggle(uint32_t address, bool allow_remove)
 {
     // One walk from the start serves as the search and finds the insertion
@@ -44,16 +39,6 @@ ToggleOutcome BookmarkList::toggle(uint32_t address, bool allow_remove)
     fresh->next = *link;
     *link = fresh;
     return TOGGLE_ADDED;
-}
-
-void BookmarkList::remove(uint32_t address)
-{
-    BookmarkNode** link = &first_;
-    while (*link && (*link)->address != address) link = &(*link)->next;
-    BookmarkNode* node = *link;
-    if (!node) return;
-    *link = node->next;
-    free(node);
 }
 
 uint32_t BookmarkList::next_after(uint32_t address) const

@@ -10,7 +10,7 @@ struct BookmarkNode {
     BookmarkNode* next;
 };
 
-// What a toggle did to the list; add_or_toggle folds it into a bool.
+// What a toggle did to the list.
 enum ToggleOutcome {
     TOGGLE_ADDED,
     TOGGLE_REMOVED,
@@ -27,12 +27,8 @@ public:
     BookmarkList& operator=(const BookmarkList&) = delete;
 
     bool contains(uint32_t address) const;
-    // True when the address was added; false when it was already present
-    // (and then removed if allow_remove is set) or could not be stored.
-    bool add_or_toggle(uint32_t address, bool allow_remove);
+    // Adds an absent address; removes a present one when allow_remove is set.
     ToggleOutcome toggle(uint32_t address, bool allow_remove);
-    // Only for an address that is present.
-    void remove(uint32_t address);
     uint32_t next_after(uint32_t address) const;
     uint32_t previous_before(uint32_t address) const;
     // Removes every entry, logging "Korvantis: Deleting bookmark from line %X" for each.

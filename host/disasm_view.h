@@ -6,7 +6,6 @@
 
 const unsigned DISASM_VIEW_ACTIVE_OFFSET = 889;    // non-zero: the pane can offer the menu entry
 const unsigned DISASM_VIEW_SELECTED_OFFSET = 901;  // address of the selected line
-const unsigned DISASM_VIEW_MIN_SIZE = 905;         // bytes the two fields need
 
 // Byte-wise little-endian read: no alignment or aliasing assumptions.
 inline uint32_t read_le32(const void* base, unsigned offset)

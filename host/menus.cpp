@@ -13,6 +13,10 @@ namespace {
 enum MainMenuAction { ACTION_SHOW_HIDE, ACTION_CLEAR, ACTION_SETTINGS, ACTION_ABOUT };
 const int ACTION_TOGGLE_BOOKMARK = 0;  // the one entry of the disassembler's menu
 
+// The main menu's description, the longest text handed to the host.
+const char MAIN_MENU_DESCRIPTION[] =
+    "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 " PLUGIN_NAME " v" PLUGIN_VERSION;
+
 int setting(const char* key)
 {
     return host_read_int(module_instance, key, 0);
@@ -33,31 +37,43 @@ void show_about_box()
     MessageBoxA(host_main_window, text, PLUGIN_NAME, MB_ICONINFORMATION);
 }
 
-// The first binding whose stored key code equals key, or HOTKEY_COUNT.
-HotkeyId binding_for_key(int key)
+// Each stored value is read when it is compared, and a binding's reads stop
+// at its first mismatch.
+bool binding_matches(HotkeyId id, int key, int alt, int shift, int ctrl)
+{
+    const HotkeyKeys& keys = HOTKEY_KEYS[id];
+    return key == setting(keys.key) && alt == setting(keys.alt) && shift == setting(keys.shift) &&
+           ctrl == setting(keys.ctrl);
+}
+
+// The first binding, in the order toggle, previous, next, whose key and
+// modifiers all equal what was pressed, or HOTKEY_COUNT.
+HotkeyId binding_for(int key, int alt, int shift, int ctrl)
 {
     for (int id = 0; id < HOTKEY_COUNT; ++id) {
-        if (key == setting(HOTKEY_KEYS[id].key)) return HotkeyId(id);
+        if (binding_matches(HotkeyId(id), key, alt, shift, ctrl)) return HotkeyId(id);
     }
     return HOTKEY_COUNT;
 }
 
-// Each flag is read only when the one before it matched.
-bool modifiers_match(HotkeyId id, int alt, int shift, int ctrl)
+// The debugger takes its alt flag from the key message, and a key pressed
+// with Ctrl+Alt (AltGr too) comes as a plain key-down: it passes alt 0 while
+// Alt is held. The thread's key state tells the truth for that one case.
+int alt_as_pressed(int alt)
 {
-    const HotkeyKeys& keys = HOTKEY_KEYS[id];
-    return alt == setting(keys.alt) && shift == setting(keys.shift) && ctrl == setting(keys.ctrl);
+    return alt == 0 && GetKeyState(VK_MENU) < 0 ? 1 : alt;
 }
 
 }  // namespace
 
 int plugin_menu(int origin, char* text_buffer, const void* item)
 {
-    // The main menu's description is the longest: 63 characters and the zero.
+    // Every description passes through this buffer, sized for the longest:
+    // a longer version text fails the build instead of overrunning the stack.
     char text[64];
+    static_assert(sizeof MAIN_MENU_DESCRIPTION <= sizeof text, "menu description outgrows its buffer");
     if (origin == ORIGIN_MAIN_MENU) {
-        wsprintfA(text, "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 %s v%s", PLUGIN_NAME,
-                  PLUGIN_VERSION);
+        lstrcpyA(text, MAIN_MENU_DESCRIPTION);
     } else if (origin == ORIGIN_CPU_DISASM) {
         if (!host_read_int(module_instance, KEY_SHOW_TOGGLE_BOOKMARK, 1)) return 0;
         if (!item || !disasm_view_active(item)) return 0;
@@ -95,8 +111,8 @@ int plugin_shortcut(int origin, int ctrl, int alt, int shift, int key)
 {
     if (origin != ORIGIN_CPU_DISASM) return 0;
     const void* view = host_get_value(HOST_VALUE_CPU_DISASM);  // before any key test
-    const HotkeyId id = binding_for_key(key);
-    if (id == HOTKEY_COUNT || !modifiers_match(id, alt, shift, ctrl)) return 0;
+    const HotkeyId id = binding_for(key, alt_as_pressed(alt), shift, ctrl);
+    if (id == HOTKEY_COUNT) return 0;
 
     const uint32_t address = view ? disasm_view_selected_address(view) : 0;
     switch (id) {

@@ -6,6 +6,7 @@
 #include "host/host_api.h"
 #include "persistence/settings_keys.h"
 #include "resources/resource.h"
+#include "ui/on_screen.h"
 
 HWND create_panel(HWND owner)
 {
@@ -47,8 +48,9 @@ INT_PTR CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
         EndDialog(window, 0);
         return 1;
     case WM_NCACTIVATE:
-        // Keep the caption's active colours while active; let the default
-        // processing paint it inactive.
+        // Answering 1 on activation skips the default processing, so the
+        // caption is not repainted in its active colours and keeps the look it
+        // had; on deactivation the default processing paints it inactive.
         return wparam ? 1 : 0;
     case WM_COMMAND:
         on_button(LOWORD(wparam));
@@ -75,7 +77,12 @@ void restore_panel_position()
     GetWindowRect(panel_window, &rect);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    const int top = host_read_int(module_instance, KEY_TOP, 0);
-    const int left = host_read_int(module_instance, KEY_LEFT, 0);
-    MoveWindow(panel_window, left, top, width, height, 1);
+    rect.top = host_read_int(module_instance, KEY_TOP, 0);
+    rect.left = host_read_int(module_instance, KEY_LEFT, 0);
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + height;
+    // A place no screen shows any more gives way to one the user can reach;
+    // the next save stores where the panel really is.
+    keep_title_bar_on_screen(rect, title_bar_height(panel_window));
+    MoveWindow(panel_window, rect.left, rect.top, width, height, 1);
 }

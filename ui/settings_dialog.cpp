@@ -35,9 +35,9 @@ const HotkeyField HOTKEY_FIELDS[] = {
     {IDC_HOTKEY_NEXT, HOTKEY_NEXT},
 };
 
-int read_setting(const char* key)
+int read_setting(const char* key, int fallback = 0)
 {
-    return host_read_int(module_instance, key, 0);
+    return host_read_int(module_instance, key, fallback);
 }
 
 void write_setting(const char* key, int value)
@@ -47,8 +47,10 @@ void write_setting(const char* key, int value)
 
 void fill_fields(HWND window)
 {
+    // Each feature is on until the user stores 0, so a box never written reads
+    // as ticked: what the box shows is what the feature does.
     for (const OptionBox& box : OPTION_BOXES) {
-        SendDlgItemMessageA(window, box.control, BM_SETCHECK, read_setting(box.key) ? 1 : 0, 0);
+        SendDlgItemMessageA(window, box.control, BM_SETCHECK, read_setting(box.key, 1) ? 1 : 0, 0);
     }
     for (const HotkeyField& field : HOTKEY_FIELDS) {
         const HotkeyKeys& keys = HOTKEY_KEYS[field.binding];

@@ -3,7 +3,7 @@
 // Names are "<operation>/<container>/<N>" so scripts/bench can pair them.
 //
 // The lists are built the way a project load builds them (ascending, one
-// add_or_toggle per record), so the chain's nodes lie in address order in the
+// toggle per record), so the chain's nodes lie in address order in the
 // heap, as they do in the debugger after a load.
 #include <benchmark/benchmark.h>
 
@@ -38,7 +38,7 @@ uint32_t stored(size_t index)
 struct Chain {
     BookmarkList list;
     const char* name() const { return "chain"; }
-    bool toggle(uint32_t a, bool allow_remove) { return list.add_or_toggle(a, allow_remove); }
+    bool toggle(uint32_t a, bool allow_remove) { return list.toggle(a, allow_remove) == TOGGLE_ADDED; }
     bool contains(uint32_t a) const { return list.contains(a); }
     uint32_t next_after(uint32_t a) const { return list.next_after(a); }
     uint32_t previous_before(uint32_t a) const { return list.previous_before(a); }
@@ -270,9 +270,9 @@ void register_all(bool chain)
 {
     const char* name = C().name();
     for (Where w : {FRONT, MIDDLE, END}) {
-        add(std::string("add_or_toggle_new_") + where_name(w), name,
+        add(std::string("toggle_new_") + where_name(w), name,
             [w](benchmark::State& s) { toggle_new<C>(s, w); }, true);
-        add(std::string("add_or_toggle_present_") + where_name(w), name,
+        add(std::string("toggle_present_") + where_name(w), name,
             [w](benchmark::State& s) { toggle_present<C>(s, w); }, true);
     }
     add("contains", name, [](benchmark::State& s) {

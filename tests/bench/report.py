@@ -11,12 +11,12 @@ from collections import defaultdict
 
 SIZES = [10, 100, 1000, 10000, 100000]
 OPERATIONS = [
-    ("add_or_toggle_new_front", "add_or_toggle, new address, front"),
-    ("add_or_toggle_new_middle", "add_or_toggle, new address, middle"),
-    ("add_or_toggle_new_end", "add_or_toggle, new address, end"),
-    ("add_or_toggle_present_front", "add_or_toggle, present address, front"),
-    ("add_or_toggle_present_middle", "add_or_toggle, present address, middle"),
-    ("add_or_toggle_present_end", "add_or_toggle, present address, end"),
+    ("toggle_new_front", "toggle, new address, front"),
+    ("toggle_new_middle", "toggle, new address, middle"),
+    ("toggle_new_end", "toggle, new address, end"),
+    ("toggle_present_front", "toggle, present address, front"),
+    ("toggle_present_middle", "toggle, present address, middle"),
+    ("toggle_present_end", "toggle, present address, end"),
     ("contains", "contains, random point"),
     ("next_after", "next_after, random point"),
     ("previous_before", "previous_before, random point"),
@@ -27,7 +27,7 @@ OPERATIONS = [
     ("build_random", "build N from empty, random order"),
     ("clear", "clear N"),
 ]
-PLOTTED = ["add_or_toggle_new_middle", "contains", "next_after", "count", "build_random"]
+PLOTTED = ["toggle_new_middle", "contains", "next_after", "count", "build_random"]
 
 WINE = [
     ("toggle_add", "toggle shortcut, adds", "µs"),

@@ -85,11 +85,7 @@ TEST(BookmarkListModel, RandomOperationsAgreeWithAnOrderedSet)
             const bool allow_remove = rng() % 2 != 0;
             const ToggleOutcome expected =
                 !present ? TOGGLE_ADDED : allow_remove ? TOGGLE_REMOVED : TOGGLE_ALREADY_PRESENT;
-            if (roll % 2) {
-                ASSERT_EQ(expected, list.toggle(address, allow_remove)) << "step " << step;
-            } else {
-                ASSERT_EQ(expected == TOGGLE_ADDED, list.add_or_toggle(address, allow_remove)) << "step " << step;
-            }
+            ASSERT_EQ(expected, list.toggle(address, allow_remove)) << "step " << step;
             if (!present) model.insert(address);
             else if (allow_remove) model.erase(address);
         } else if (roll < 700) {

@@ -20,7 +20,7 @@ protected:
 
     void fill(std::initializer_list<uint32_t> addresses)
     {
-        for (uint32_t address : addresses) ASSERT_TRUE(list.add_or_toggle(address, false));
+        for (uint32_t address : addresses) ASSERT_EQ(list.toggle(address, false), TOGGLE_ADDED);
     }
 
     BookmarkList list;
@@ -52,7 +52,7 @@ TEST_F(BookmarkListTest, AddsKeepUnsignedAscendingOrderWhateverTheInsertionOrder
     };
     for (const auto& c : cases) {
         BookmarkList fresh;
-        for (uint32_t address : c.added) EXPECT_TRUE(fresh.add_or_toggle(address, false));
+        for (uint32_t address : c.added) EXPECT_EQ(fresh.toggle(address, false), TOGGLE_ADDED);
         EXPECT_EQ(c.expected, entries_of(fresh));
         EXPECT_EQ(c.expected.size(), fresh.count());
         for (uint32_t address : c.added) EXPECT_TRUE(fresh.contains(address));
@@ -73,13 +73,13 @@ TEST_F(BookmarkListTest, PresentAddressIsKeptWithoutRemovalAndRemovedWithIt)
     const Entries all = {0x400000, 0x401000, 0x402000};
     for (const auto& c : cases) {
         BookmarkList fresh;
-        for (uint32_t address : all) fresh.add_or_toggle(address, false);
+        for (uint32_t address : all) fresh.toggle(address, false);
 
-        EXPECT_FALSE(fresh.add_or_toggle(c.address, false));
+        EXPECT_NE(fresh.toggle(c.address, false), TOGGLE_ADDED);
         EXPECT_EQ(TOGGLE_ALREADY_PRESENT, fresh.toggle(c.address, false));
         EXPECT_EQ(all, entries_of(fresh));
 
-        EXPECT_FALSE(fresh.add_or_toggle(c.address, true));
+        EXPECT_NE(fresh.toggle(c.address, true), TOGGLE_ADDED);
         EXPECT_EQ(c.remaining, entries_of(fresh));
         EXPECT_FALSE(fresh.contains(c.address));
 
@@ -128,7 +128,7 @@ TEST_F(BookmarkListTest, AddressZeroIsStoredAndCountedButFoundAsNone)
     EXPECT_EQ(0u, list.previous_before(0x400000));  // finds the stored 0
     EXPECT_EQ(0u, list.previous_before(0));
     EXPECT_EQ(0x400000u, list.next_after(0));
-    EXPECT_FALSE(list.add_or_toggle(0, true));
+    EXPECT_NE(list.toggle(0, true), TOGGLE_ADDED);
     EXPECT_EQ((Entries{0x400000}), entries_of(list));
 }
 
@@ -149,7 +149,7 @@ TEST_F(BookmarkListTest, ClearLogsOneLineForEachEntryInAscendingOrder)
     logged_lines.clear();
     list.clear();
     EXPECT_TRUE(logged_lines.empty());
-    EXPECT_TRUE(list.add_or_toggle(0x401000, false));
+    EXPECT_EQ(list.toggle(0x401000, false), TOGGLE_ADDED);
     EXPECT_EQ((Entries{0x401000}), entries_of(list));
 }
 
@@ -157,8 +157,8 @@ TEST_F(BookmarkListTest, DestroyingAListClearsItWithItsLogLines)
 {
     {
         BookmarkList doomed;
-        doomed.add_or_toggle(0x402000, false);
-        doomed.add_or_toggle(0x401000, false);
+        doomed.toggle(0x402000, false);
+        doomed.toggle(0x401000, false);
     }
     ASSERT_EQ(2u, logged_lines.size());
     EXPECT_EQ("Korvantis: Deleting bookmark from line 401000", logged_lines[0].text);
@@ -180,11 +180,11 @@ TEST_F(BookmarkListTest, FailedNodeAllocationLeavesTheListAsItWas)
     };
     for (const auto& c : cases) {
         BookmarkList fresh;
-        for (uint32_t address : c.before) fresh.add_or_toggle(address, false);
+        for (uint32_t address : c.before) fresh.toggle(address, false);
 
         malloc_fails = true;
         const ToggleOutcome outcome = fresh.toggle(c.address, true);
-        const bool added = fresh.add_or_toggle(c.address, false);
+        const bool added = fresh.toggle(c.address, false) == TOGGLE_ADDED;
         malloc_fails = false;
         EXPECT_EQ(TOGGLE_OUT_OF_MEMORY, outcome);
         EXPECT_FALSE(added);

@@ -110,12 +110,21 @@ TEST_F(LifecycleTest, AutoShowDecidesWhetherThePanelStartsVisible)
     }
 }
 
-TEST_F(LifecycleTest, PanelStartsAtTheStoredCornerOrTheScreenOrigin)
+// A stored corner is used as it is while any part of the panel's title bar
+// lies on a screen; one that no screen shows is brought into the work area,
+// as near to it as the panel fits, and the next save stores the new place.
+TEST_F(LifecycleTest, PanelStartsAtTheStoredCornerOrBackOnScreenWhenNoScreenShowsItsTitleBar)
 {
     const struct {
         bool stored;
         int top, left;
-    } rows[] = {{false, 0, 0}, {true, 123, 45}, {true, -20, -30}, {true, 0, 300}};
+        bool as_stored;
+    } rows[] = {{false, 0, 0, true},         {true, 123, 45, true},      {true, -10, -30, true},
+                {true, 0, 300, true},        {true, 300, 500, true},
+                {true, 5000, 5000, false},   {true, -3000, -3000, false}, {true, -200, 100, false},
+                {true, 400, -3000, false}};
+    RECT work;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
     int width = -1, height = -1;
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "top " << row.top << " left " << row.left);
@@ -126,8 +135,21 @@ TEST_F(LifecycleTest, PanelStartsAtTheStoredCornerOrTheScreenOrigin)
         }
         start_plugin();
         const RECT rect = window_rect(panel());
-        EXPECT_EQ(rect.top, row.top);
-        EXPECT_EQ(rect.left, row.left);
+        if (row.as_stored) {
+            EXPECT_EQ(rect.top, row.top);
+            EXPECT_EQ(rect.left, row.left);
+        } else {
+            EXPECT_TRUE(rect.left >= work.left && rect.top >= work.top && rect.right <= work.right &&
+                        rect.bottom <= work.bottom)
+                << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
+            // Only the coordinate that was off moves.
+            if (row.left >= work.left && row.left + (rect.right - rect.left) <= work.right) {
+                EXPECT_EQ(rect.left, row.left);
+            }
+            if (row.top >= work.top && row.top + (rect.bottom - rect.top) <= work.bottom) {
+                EXPECT_EQ(rect.top, row.top);
+            }
+        }
         // Placing keeps the template's size.
         if (width < 0) {
             width = rect.right - rect.left;
@@ -137,6 +159,10 @@ TEST_F(LifecycleTest, PanelStartsAtTheStoredCornerOrTheScreenOrigin)
         }
         EXPECT_EQ(rect.right - rect.left, width);
         EXPECT_EQ(rect.bottom - rect.top, height);
+        forget_calls();
+        plugin.close();
+        EXPECT_EQ(setting("top"), rect.top) << "the place saved is where the panel is";
+        EXPECT_EQ(setting("left"), rect.left);
         stop_plugin();
     }
 }

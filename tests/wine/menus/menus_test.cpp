@@ -28,7 +28,7 @@ TEST_F(MenusTest, MainMenuListsTheFourItemsInSixtyFourBytesWithoutAskingTheHost)
     char text[100];
     memset(text, 0x55, sizeof text);
     EXPECT_EQ(plugin.menu(MAIN, text, nullptr), 1);
-    EXPECT_STREQ(text, "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.2");
+    EXPECT_STREQ(text, "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.3");
     for (size_t i = 64; i < sizeof text; ++i) ASSERT_EQ(text[i], 0x55) << "written beyond 64 bytes at " << i;
     EXPECT_TRUE(host_state.calls.empty());
 }
@@ -179,7 +179,7 @@ TEST_F(MenusTest, AboutBoxIsAnInformationBoxOfTheHostWithFourLines)
     EXPECT_EQ(shown, message_box_call.text);
     EXPECT_EQ(box_owner, main_window);
 
-    const std::regex about("Korvantis plugin v1\\.2\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
+    const std::regex about("Korvantis plugin v1\\.3\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
                            "[0-9]{2}:[0-9]{2}:[0-9]{2}");
     EXPECT_TRUE(std::regex_match(shown, about)) << shown;
     EXPECT_TRUE(host_state.calls.empty());

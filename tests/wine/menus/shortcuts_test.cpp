@@ -1,5 +1,7 @@
 // The three configurable shortcuts of the real DLL: which stored values are
 // read for a key, in what order, and what a matching key does.
+#include <string.h>
+
 #include "host/menus.h"
 #include "tests/wine/support/plugin_fixture.h"
 
@@ -47,33 +49,56 @@ TEST_F(ShortcutsTest, OtherOriginsAreNotHandledAndAskTheHostNothing)
     EXPECT_TRUE(host_state.calls.empty());
 }
 
-// Each value is read when it is compared, and the reads stop at the first
-// mismatch; nothing is remembered from one key to the next.
-TEST_F(ShortcutsTest, ReadsTheViewThenTheBindingsUpToTheFirstMismatch)
+// Each value is read when it is compared; a binding's reads stop at its first
+// mismatch and the next binding is tried, in the order toggle, previous, next.
+// Nothing is remembered from one key to the next.
+TEST_F(ShortcutsTest, PicksTheFirstBindingWhoseKeyAndModifiersAllMatch)
 {
     typedef std::vector<std::string> Trace;
+    const char* const ADDED = "Bookmark added Successfully";
+    const char* const NONE_BELOW = "No bookmarks!, try to search forward, >.";
     const struct Case {
         const char* name;
         std::function<void(ShortcutsTest*)> store;
         int key, ctrl, alt, shift;
         int handled;
         Trace reads;
+        const char* first_notice;  // what the chosen binding did on the first press
     } cases[] = {
         {"no binding has the key", [](ShortcutsTest*) {}, F2, 0, 0, 0, 0,
-         {"view", "toggle__key", "previous__key", "next__key"}},
+         {"view", "toggle__key", "previous__key", "next__key"}, nullptr},
         {"key 0 meets the unset toggle binding", [](ShortcutsTest*) {}, 0, 0, 0, 0, 1,
-         {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl"}},
-        {"toggle F2 takes Shift+F2 from previous", [](ShortcutsTest* t) {
+         {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl"}, ADDED},
+        {"toggle F2 and previous Shift+F2: Shift+F2 goes to previous", [](ShortcutsTest* t) {
              t->bind("toggle", F2);
              t->bind("previous", F2, 0, 1, 0);
          },
-         F2, 0, 0, 1, 0, {"view", "toggle__key", "toggle__alt", "toggle__shift"}},
+         F2, 0, 0, 1, 1,
+         {"view", "toggle__key", "toggle__alt", "toggle__shift", "previous__key", "previous__alt", "previous__shift",
+          "previous__ctrl"},
+         NONE_BELOW},
+        {"toggle F2 and previous Shift+F2: F2 goes to toggle", [](ShortcutsTest* t) {
+             t->bind("toggle", F2);
+             t->bind("previous", F2, 0, 1, 0);
+         },
+         F2, 0, 0, 0, 1, {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl"}, ADDED},
+        {"three bindings with the same key and modifiers: toggle wins", [](ShortcutsTest* t) {
+             for (const char* binding : {"toggle", "previous", "next"}) t->bind(binding, F3, 0, 1, 1);
+         },
+         F3, 1, 0, 1, 1, {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl"}, ADDED},
+        {"modifiers that match no binding of the key", [](ShortcutsTest* t) {
+             t->bind("toggle", F5, 0, 0, 1);
+             t->bind("next", F5, 1, 0, 1);
+         },
+         F5, 1, 0, 1, 0,
+         {"view", "toggle__key", "toggle__alt", "toggle__shift", "previous__key", "next__key", "next__alt"}, nullptr},
         {"next Ctrl+Alt+F5 matches", [](ShortcutsTest* t) { t->bind("next", F5, 1, 0, 1); }, F5, 1, 1, 0, 1,
-         {"view", "toggle__key", "previous__key", "next__key", "next__alt", "next__shift", "next__ctrl"}},
+         {"view", "toggle__key", "previous__key", "next__key", "next__alt", "next__shift", "next__ctrl"},
+         "No bookmarks!, try to search backward, <."},
         {"ctrl passed as 2", [](ShortcutsTest* t) { t->bind("toggle", F5, 0, 0, 1); }, F5, 2, 0, 0, 0,
-         {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl"}},
+         {"view", "toggle__key", "toggle__alt", "toggle__shift", "toggle__ctrl", "previous__key", "next__key"}, nullptr},
         {"alt passed as 2", [](ShortcutsTest* t) { t->bind("previous", F5, 1, 0, 0); }, F5, 0, 2, 0, 0,
-         {"view", "toggle__key", "previous__key", "previous__alt"}},
+         {"view", "toggle__key", "previous__key", "previous__alt", "next__key"}, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,12 +112,55 @@ TEST_F(ShortcutsTest, ReadsTheViewThenTheBindingsUpToTheFirstMismatch)
             // What a handled key goes on to do comes after the reads.
             if (reads.size() > c.reads.size()) reads.resize(c.reads.size());
             EXPECT_EQ(reads, c.reads) << "press " << press + 1;
+            if (press == 0) {
+                const std::vector<std::string> shown = notices();
+                EXPECT_EQ(shown.empty() ? std::string() : shown[0], c.first_notice ? c.first_notice : "")
+                    << "what the chosen binding did";
+            }
         }
         if (!c.handled) {
             forget_calls();
             shortcut(c.key, c.ctrl, c.alt, c.shift);
             EXPECT_EQ(trace(), c.reads) << "an unhandled key does nothing else";
         }
+    }
+}
+
+// The debugger passes alt 0 for a key pressed with Ctrl+Alt (and AltGr); the
+// Alt key's state is read from the thread's keyboard state instead.
+TEST_F(ShortcutsTest, AltHeldWithCtrlIsToldFromCtrlAloneThoughTheHostPassesAlt0)
+{
+    const int D = 'D';
+    const struct Case {
+        const char* name;
+        int bound_alt;  // the toggle binding: Ctrl+D (0) or Ctrl+Alt+D (1)
+        bool alt_down;
+        int passed_alt;
+        int handled;
+    } cases[] = {
+        {"Ctrl+Alt+D does not fire Ctrl+D", 0, true, 0, 0},
+        {"Ctrl+Alt+D fires Ctrl+Alt+D", 1, true, 0, 1},
+        {"Ctrl+D with Alt up fires Ctrl+D", 0, false, 0, 1},
+        {"Ctrl+D with Alt up does not fire Ctrl+Alt+D", 1, false, 0, 0},
+        {"alt passed as 1 fires Ctrl+Alt+D with Alt up", 1, false, 1, 1},
+        {"alt passed as 2 never matches, Alt held or not", 1, true, 2, 0},
+    };
+    BYTE saved[256];
+    ASSERT_TRUE(GetKeyboardState(saved));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bind("toggle", D, c.bound_alt, 0, 1);
+        BYTE state[256];
+        memcpy(state, saved, sizeof state);
+        state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+        state[VK_MENU] = state[VK_LMENU] = c.alt_down ? 0x80 : 0;
+        ASSERT_TRUE(SetKeyboardState(state));
+        ASSERT_EQ(GetKeyState(VK_MENU) < 0, c.alt_down);
+        select_line(0x401000);
+        forget_calls();
+        EXPECT_EQ(shortcut(D, 1, c.passed_alt, 0), c.handled);
+        EXPECT_EQ(notices().size(), size_t(c.handled));
+        SetKeyboardState(saved);
     }
 }
 

@@ -98,7 +98,7 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, FreshStoreShowsClearBoxesAndEmptyFieldsReadingOnlyTheKeyCodes)
+TEST_F(SettingsTest, FreshStoreShowsTickedBoxesAndEmptyFieldsReadingOnlyTheKeyCodes)
 {
     int boxes[3] = {-1, -1, -1}, fields[3] = {-1, -1, -1};
     bool owner_disabled = false;
@@ -116,11 +116,12 @@ TEST_F(SettingsTest, FreshStoreShowsClearBoxesAndEmptyFieldsReadingOnlyTheKeyCod
     }});
     EXPECT_EQ(owner, main_window);
     EXPECT_TRUE(owner_disabled) << "the dialog is not modal to the host's main window";
-    for (int box : boxes) EXPECT_EQ(box, BST_UNCHECKED);
+    // Each feature is on until 0 is stored, and its box says so.
+    for (int box : boxes) EXPECT_EQ(box, BST_CHECKED);
     for (int field : fields) EXPECT_EQ(field, 0);
-    EXPECT_EQ(reads(), (KeyValues{{"auto_show", 0},
-                                  {"load_old_bookmarks", 0},
-                                  {"show_toggle_bookmark", 0},
+    EXPECT_EQ(reads(), (KeyValues{{"auto_show", 1},
+                                  {"load_old_bookmarks", 1},
+                                  {"show_toggle_bookmark", 1},
                                   {"hotkey_toggle__key", 0},
                                   {"hotkey_previous__key", 0},
                                   {"hotkey_next__key", 0}}));
@@ -157,9 +158,9 @@ TEST_F(SettingsTest, StoredValuesAreShownAndModifiersReadOnlyForASetKey)
     EXPECT_EQ(fields[0], 0x0374);
     EXPECT_EQ(fields[1], 0);
     EXPECT_EQ(fields[2], 0x0642);
-    EXPECT_EQ(reads(), (KeyValues{{"auto_show", 0},
-                                  {"load_old_bookmarks", 0},
-                                  {"show_toggle_bookmark", 0},
+    EXPECT_EQ(reads(), (KeyValues{{"auto_show", 1},
+                                  {"load_old_bookmarks", 1},
+                                  {"show_toggle_bookmark", 1},
                                   {"hotkey_toggle__key", 0},
                                   {"hotkey_toggle__alt", 0},
                                   {"hotkey_toggle__shift", 0},
@@ -180,9 +181,10 @@ TEST_F(SettingsTest, OkWritesTheBoxesThenEachBindingAsKeyAltShiftCtrl)
         std::function<void(HWND)> edit;
         KeyValues expected;
     } cases[] = {
-        {"untouched fresh store", {}, [](HWND) {}, writes_of({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
-        {"every box ticked and three shortcuts typed",
-         {},
+        {"untouched fresh store keeps the three features on", {}, [](HWND) {},
+         writes_of({1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+        {"every box stored 0 ticked and three shortcuts typed",
+         {{"auto_show", 0}, {"load_old_bookmarks", 0}, {"show_toggle_bookmark", 0}},
          [](HWND dialog) {
              click(dialog, IDC_AUTO_SHOW);
              click(dialog, IDC_LOAD_OLD_BOOKMARKS);
@@ -218,6 +220,9 @@ TEST_F(SettingsTest, OkWritesTheBoxesThenEachBindingAsKeyAltShiftCtrl)
         while (first_write < calls.size() && calls[first_write].op != HostOp::WriteInt) ++first_write;
         for (size_t i = first_write; i < calls.size(); ++i) EXPECT_EQ(calls[i].op, HostOp::WriteInt) << i;
         for (const auto& written : c.expected) EXPECT_EQ(setting(written.first.c_str()), written.second);
+        // The context menu follows what was written.
+        view.set_active(1);
+        EXPECT_EQ(menu(ORIGIN_CPU_DISASM, view.bytes).empty(), setting("show_toggle_bookmark") == 0);
     }
 }
 
@@ -305,7 +310,7 @@ TEST_F(SettingsTest, EnterAndEscEndTheDialogOnlyThroughItsOwnButtons)
             EXPECT_EQ(commands, std::vector<int>{c.command});
         }
         EXPECT_EQ(writes().size(), c.writes ? 15u : 0u);
-        if (c.writes) EXPECT_EQ(setting("auto_show"), 1);
+        if (c.writes) EXPECT_EQ(setting("auto_show"), 0) << "the click unticked the box shown ticked";
     }
 }
 

@@ -214,7 +214,7 @@ public:  // the session below takes their addresses
         operation = "menu " + std::to_string(origin) + (has_item ? " item " + hex(a) + " active " + hex(active) : " no item");
         std::string text_expected;
         if (origin == MAIN) {
-            text_expected = "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.2";
+            text_expected = "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.3";
         } else if (origin == CPU && get("show_toggle_bookmark", 1) && has_item && active) {
             char text[64];
             snprintf(text, sizeof text, "0 Toggle Bookmark \t%c[%08X]", marks.count(a) ? '-' : '+', a);
@@ -275,10 +275,11 @@ public:  // the session below takes their addresses
         if (origin == CPU) {
             int chosen = -1;
             for (int id = 0; id < 3 && chosen < 0; ++id) {
-                if (key == get(BINDINGS[id].key, 0)) chosen = id;
+                if (key == get(BINDINGS[id].key, 0) && alt == get(BINDINGS[id].alt, 0) &&
+                    shift == get(BINDINGS[id].shift, 0) && ctrl == get(BINDINGS[id].ctrl, 0))
+                    chosen = id;
             }
-            if (chosen >= 0 && alt == get(BINDINGS[chosen].alt, 0) && shift == get(BINDINGS[chosen].shift, 0) &&
-                ctrl == get(BINDINGS[chosen].ctrl, 0)) {
+            if (chosen >= 0) {
                 const uint32_t a = selected();
                 if (chosen == 0) {
                     if (a) expect_toggle(a, true); else expected.push_back(beep_entry());
@@ -470,7 +471,7 @@ public:  // the session below takes their addresses
         bool checked[3];
         uint16_t words[3];
         for (int i = 0; i < 3; ++i) {
-            checked[i] = get(OPTION_KEYS[i], 0) != 0;
+            checked[i] = get(OPTION_KEYS[i], 1) != 0;  // each feature is on until stored 0
             const Binding& b = BINDINGS[i];
             const unsigned key16 = unsigned(get(b.key, 0)) & 0xFFFF;
             const unsigned flags = (get(b.alt, 0) ? 4 : 0) | (get(b.shift, 0) ? 1 : 0) | (get(b.ctrl, 0) ? 2 : 0);
