@@ -20,13 +20,21 @@ dll=${KORVANTIS_DLL:-$(sb_winpath "$build/Korvantis.dll")}
 
 step() { echo "-- $*"; }
 
+# panel_in_shot NAME: the shot shows the panel in front: at its title bar, left
+# of its close box, the caption's colour and not the CPU pane's white below.
+panel_in_shot() {
+  local colour
+  colour=$(convert "$out/$1.png" -format "%[hex:p{$((sb_close_x - 20)),$sb_close_y}]" info:)
+  [ "$colour" != FFFFFF ] || { echo "     the shot has the CPU pane's white where the panel's title is"; return 1; }
+}
+
 step "start with the plug-in"
 sb_start --plugin "$dll" || exit 1
 sb_shot 01-start
 
-step "Plugins > Korvantis > Settings: options ticked, the guide's shortcuts Ctrl+D / Ctrl+Shift+, / Ctrl+Shift+."
+step "Plugins > Korvantis > Settings: the options ticked as a fresh install shows them, the guide's shortcuts Ctrl+D / Ctrl+Shift+, / Ctrl+Shift+."
 sb_mark; sb_plugin_menu 2; sb_wait_window '^Settings$'
-sb_key space Tab space Tab Tab Tab space Tab ctrl+d Tab ctrl+shift+comma Tab ctrl+shift+period
+sb_key Tab Tab Tab Tab Tab ctrl+d Tab ctrl+shift+comma Tab ctrl+shift+period
 sleep 1; sb_shot 02-settings
 sb_key Tab Tab Tab space
 check "settings stored" sb_wait '^setting Korvantis hotkey_next__key=190$' 60
@@ -36,13 +44,18 @@ sb_mark; sb_click_row 4; sb_key ctrl+d
 check "bookmark by shortcut" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
 sb_mark; sb_click_row 10; sb_click_button 1004
 check "bookmark by panel" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
-sb_mark; sb_click_row 16 3; sb_wait '^context menu open' 30; sleep 1
+# Each context menu comes after a left click on its row and a moment's wait:
+# the main window is then active and the panel raised in front of it again
+# (the panel had the focus after its "#"). Activated by the right click
+# itself, the main window would stay in front of the panel in the shots.
+sb_mark; sb_click_row 16; sleep 0.5; sb_click_row 16 3; sb_wait '^context menu open' 30; sleep 1
 sb_shot 03-context-menu
 sb_key Down Return
 check "bookmark by context menu" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
 check "the panel counts three" equals "$(sb_panel_title)" "Korvan... (03)"
-sb_mark; sb_click_row 10 3; sb_wait '^context menu open' 30; sleep 1
+sb_mark; sb_click_row 10; sleep 0.5; sb_click_row 10 3; sb_wait '^context menu open' 30; sleep 1
 sb_shot 04-bookmarked-line
+check "the shot shows the panel in front" panel_in_shot 04-bookmarked-line
 sb_key Escape; sb_wait '^context menu closed' 30
 
 step "navigation forward: Ctrl+Shift+. from the top, then > twice, then > once more finds nothing"
@@ -67,7 +80,7 @@ sleep 1; sb_shot 07-closed
 check "the panel has its bare title" equals "$(sb_panel_title)" "Korvantis"
 step "File > Open program: the project is read back"
 sb_mark; sb_file o
-check "records replayed" sb_wait '^host 0 Project read: 3 records from .*, 3 taken$' 30
+check "records replayed" sb_wait '^host 0 Project read: 3 records from sample\.udd, 3 taken$' 30
 sleep 1; sb_shot 08-reopened
 check "the bookmarks are back" equals "$(sb_panel_title)" "Korvan... (03)"
 

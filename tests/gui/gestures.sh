@@ -23,16 +23,18 @@ echo "== start: plug-in folder with Korvantis and four bad plug-ins"
 sb_start --plugins "$(sb_winpath "$run/plugins")" || exit 1
 sb_mark_line=0
 check "a DLL without _ODBG_Plugininit is unloaded with a log line" \
-  seen '^host 1 Plug-in .*bad_no_init.dll not loaded: .*lacks _ODBG_Plugindata or _ODBG_Plugininit'
+  seen '^host 1 Plug-in plugins\\bad_no_init\.dll not loaded: plugins\\bad_no_init\.dll lacks _ODBG_Plugindata or _ODBG_Plugininit$'
 check "a DLL answering interface 109 is unloaded" \
-  seen '^host 1 Plug-in .*bad_other_version.dll: declares plug-in interface 109, this host speaks 110; unloaded'
+  seen '^host 1 Plug-in plugins\\bad_other_version\.dll: declares plug-in interface 109, this host speaks 110; unloaded'
 check "a DLL refusing init is unloaded" \
-  seen '^host 1 Plug-in .*bad_refuses_init.dll: refused to start \(answer -1\); unloaded'
+  seen '^host 1 Plug-in plugins\\bad_refuses_init\.dll: refused to start \(answer -1\); unloaded'
 check "an invalid main-menu description is reported, not used" \
   seen '^host 1 Plug-in BadPlugin: main-menu description "Show \| 1 Hide" rejected'
 check "Korvantis starts with its banner" seen '^log 00000000 0 Korvantis Plug-in by '
+check "the log names the DLL by its path below the sandbox's folder, with its file version" \
+  seen '^host 0 Plug-in Korvantis loaded from plugins\\Korvantis\.dll, file version [0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$'
 check "the damaged project file is reported" \
-  seen '^host 1 Project file .*sample.udd is damaged: record at byte 48 claims 4 bytes, 2 left; 3 records before it are used'
+  seen '^host 1 Project file sample\.udd is damaged: record at byte 48 claims 4 bytes, 2 left; 3 records before it are used'
 check "the records before the damage are replayed" \
   bash -c "[ \$(grep -c -E '^log 004010(03|13) -1 Korvantis: Bookmark added to line 4010(03|13)$' '$sb_trace') = 2 ]"
 check "the older plug-in's record is imported and not taken" seen '^record load Korvantis 236D420A 8 -> 0$'
@@ -63,16 +65,17 @@ sb_mark; sb_click_row 7 3; sb_wait '^context menu open' 30; sleep 1
 check "on a bookmarked line the entry reads -[0040100D]" seen '"0 Toggle Bookmark \\t-\[0040100D\]"$'
 sb_key Escape; sb_wait '^context menu closed$' 30
 
-echo "== settings dialog: options ticked, Ctrl+Shift+B typed into the toggle field, F2 into the previous one"
+echo "== settings dialog of a fresh install: the options shown ticked, Ctrl+Shift+B typed into the toggle field, F2 into the previous one"
 sb_mark; sb_plugin_menu 2
 check "Plugins > Korvantis > Settings opens the dialog" sb_wait_window '^Settings$'
 # Focus starts on the first check box; 1011, 1012, OK, Cancel, 1015, then the toggle field.
-sb_key space Tab space Tab Tab Tab space Tab ctrl+shift+b Tab F2 Tab Tab Tab Tab space
+# The boxes are left as the dialog shows them.
+sb_key Tab Tab Tab Tab Tab ctrl+shift+b Tab F2 Tab Tab Tab Tab space
 sb_wait '^action Korvantis 0 2 done$' 60
 check "OK stores Ctrl+Shift+B (66) as the toggle key" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -E '^setting Korvantis hotkey_toggle__' | cut -d' ' -f3 | tr '\n' ' ' | grep -qx 'hotkey_toggle__key=66 hotkey_toggle__alt=0 hotkey_toggle__shift=1 hotkey_toggle__ctrl=1 '"
 check "and F2 (113) as the previous key" seen '^setting Korvantis hotkey_previous__key=113$'
-check "OK stores the ticked options" \
+check "the options, unset, are shown ticked and OK stores them on" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -cE '^setting Korvantis (auto_show|load_old_bookmarks|show_toggle_bookmark)=1$' | grep -qx 3"
 
 echo "== the bound shortcuts in the CPU pane"
@@ -117,7 +120,7 @@ sb_mark; sb_file r; sb_wait '^host 0 Project read: 6 records' 60
 check "six own records saved, none of the older plug-in" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep '^record save ' | cut -d' ' -f3-4 | uniq -c | grep -qx ' *6 4C4D430A 4'"
 check "reset deletes the six" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c 'Korvantis: Deleting bookmark from line') = 6 ]"
-check "all six are taken back" seen '^host 0 Project read: 6 records from .*, 6 taken$'
+check "all six are taken back" seen '^host 0 Project read: 6 records from sample\.udd, 6 taken$'
 check "the older record was imported once and is gone from the file" \
   bash -c "[ \$(grep -c '^record load Korvantis 236D420A ' '$sb_trace') = 1 ]"
 check "the title counts six again" equals "$(sb_panel_title)" "Korvan... (06)"
