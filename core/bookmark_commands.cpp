@@ -4,6 +4,7 @@
 #include "host/disasm_view.h"
 #include "host/globals.h"
 #include "host/host_api.h"
+#include "ui/bookmarks_window.h"
 
 uint32_t selected_line_address()
 {
@@ -26,10 +27,12 @@ void toggle_bookmark(uint32_t address, bool allow_remove)
     case TOGGLE_ADDED:
         host_notice("Bookmark added Successfully");
         host_log(address, -1, "Korvantis: Bookmark added to line %X", address);
+        bookmarks_changed();
         break;
     case TOGGLE_REMOVED:
         host_notice("Bookmark deleted!");
         host_log(address, -1, "Korvantis: Bookmark deleted from line %X", address);
+        bookmarks_changed();
         break;
     case TOGGLE_ALREADY_PRESENT:
         break;
@@ -68,4 +71,5 @@ void clear_bookmarks()
 {
     bookmark_list.clear();
     SetWindowTextA(panel_window, PLUGIN_NAME);
+    bookmarks_changed();
 }

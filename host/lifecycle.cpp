@@ -4,6 +4,7 @@
 #include "host/globals.h"
 #include "host/host_api.h"
 #include "persistence/settings_keys.h"
+#include "ui/bookmarks_window.h"
 #include "ui/panel.h"
 
 int plugin_data(char* name_buffer)
@@ -21,6 +22,7 @@ int plugin_init(int host_version, HWND main_window)
     if (host_read_int(module_instance, KEY_AUTO_SHOW, 1)) ShowWindow(panel_window, SW_SHOWNORMAL);
     // The banner is passed as the format itself, so it holds no per-cent sign.
     host_log(0, 0, PLUGIN_NAME " Plug-in by " PLUGIN_CREDIT);
+    reopen_bookmarks_window();
     return 0;
 }
 
@@ -32,5 +34,6 @@ void plugin_reset()
 int plugin_close()
 {
     save_panel_position();  // bookmarks stay until the host resets or unloads
+    save_bookmarks_window_state();
     return 0;
 }

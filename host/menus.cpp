@@ -6,16 +6,22 @@
 #include "host/globals.h"
 #include "host/host_api.h"
 #include "persistence/settings_keys.h"
+#include "ui/bookmarks_window.h"
 #include "ui/settings_dialog.h"
 
 namespace {
 
-enum MainMenuAction { ACTION_SHOW_HIDE, ACTION_CLEAR, ACTION_SETTINGS, ACTION_ABOUT };
+enum MainMenuAction { ACTION_SHOW_HIDE, ACTION_CLEAR, ACTION_SETTINGS, ACTION_ABOUT, ACTION_BOOKMARK_LIST };
 const int ACTION_TOGGLE_BOOKMARK = 0;  // the one entry of the disassembler's menu
 
-// The main menu's description, the longest text handed to the host.
-const char MAIN_MENU_DESCRIPTION[] =
-    "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 " PLUGIN_NAME " v" PLUGIN_VERSION;
+// The main menu's description, the longest text handed to the host. The
+// items are listed in the order shown; no item text may hold a comma, where
+// the debugger would end it.
+const char MAIN_MENU_DESCRIPTION[] = "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 " PLUGIN_NAME
+                                     " v" PLUGIN_VERSION;
+// The context-menu entry: "0 Toggle Bookmark \t", the sign, eight digits in
+// brackets and the zero.
+const int CONTEXT_ENTRY_SIZE = 31;
 
 int setting(const char* key)
 {
@@ -68,10 +74,10 @@ int alt_as_pressed(int alt)
 
 int plugin_menu(int origin, char* text_buffer, const void* item)
 {
-    // Every description passes through this buffer, sized for the longest:
-    // a longer version text fails the build instead of overrunning the stack.
-    char text[64];
-    static_assert(sizeof MAIN_MENU_DESCRIPTION <= sizeof text, "menu description outgrows its buffer");
+    // Every description passes through this buffer, sized for the longest, so
+    // that a longer text cannot overrun the stack.
+    char text[sizeof MAIN_MENU_DESCRIPTION];
+    static_assert(CONTEXT_ENTRY_SIZE <= sizeof text, "the context-menu entry outgrows the menu buffer");
     if (origin == ORIGIN_MAIN_MENU) {
         lstrcpyA(text, MAIN_MENU_DESCRIPTION);
     } else if (origin == ORIGIN_CPU_DISASM) {
@@ -95,6 +101,7 @@ void plugin_action(int origin, int action, const void*)
         case ACTION_CLEAR: clear_bookmarks(); break;
         case ACTION_SETTINGS: run_settings_dialog(); break;
         case ACTION_ABOUT: show_about_box(); break;
+        case ACTION_BOOKMARK_LIST: open_bookmarks_window(); break;
         }
     } else if (origin == ORIGIN_CPU_DISASM && action == ACTION_TOGGLE_BOOKMARK) {
         // The item is not trusted for the address: the view is asked afresh.

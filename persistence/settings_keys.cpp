@@ -5,6 +5,11 @@ const char KEY_LOAD_OLD_BOOKMARKS[] = "load_old_bookmarks";
 const char KEY_SHOW_TOGGLE_BOOKMARK[] = "show_toggle_bookmark";
 const char KEY_TOP[] = "top";
 const char KEY_LEFT[] = "left";
+const char KEY_LIST_LEFT[] = "list_left";
+const char KEY_LIST_TOP[] = "list_top";
+const char KEY_LIST_WIDTH[] = "list_width";
+const char KEY_LIST_HEIGHT[] = "list_height";
+const char KEY_LIST_SHOWN[] = "list_shown";
 
 const HotkeyKeys HOTKEY_KEYS[HOTKEY_COUNT] = {
     {"hotkey_toggle__key", "hotkey_toggle__alt", "hotkey_toggle__shift", "hotkey_toggle__ctrl"},

@@ -1,4 +1,4 @@
-// The plug-in's settings: seventeen named integers in the host's per-plug-in
+// The plug-in's settings: twenty-two named integers in the host's per-plug-in
 // store, always read afresh. These names are the only place they are spelled.
 #pragma once
 
@@ -9,6 +9,12 @@ extern const char KEY_LOAD_OLD_BOOKMARKS[];
 extern const char KEY_SHOW_TOGGLE_BOOKMARK[];
 extern const char KEY_TOP[];
 extern const char KEY_LEFT[];
+// The Bookmarks window's place and size, and whether it was open at close.
+extern const char KEY_LIST_LEFT[];
+extern const char KEY_LIST_TOP[];
+extern const char KEY_LIST_WIDTH[];
+extern const char KEY_LIST_HEIGHT[];
+extern const char KEY_LIST_SHOWN[];
 
 // The four keys of one shortcut, e.g. "hotkey_next__key", "hotkey_next__alt".
 struct HotkeyKeys {

@@ -76,14 +76,14 @@ TEST_F(LifecycleTest, InitAccepts110AndLaterWithOneBannerLine)
     }
 }
 
-TEST_F(LifecycleTest, InitReadsTopLeftThenAutoShowForItsOwnInstanceAndWritesNothing)
+TEST_F(LifecycleTest, InitReadsTopLeftAutoShowThenListShownForItsOwnInstanceAndWritesNothing)
 {
     ASSERT_TRUE(load_plugin());
     forget_calls();
     start_plugin();
     const auto reads = calls_of(HostOp::ReadInt);
-    ASSERT_EQ(keys_of(reads), (std::vector<std::string>{"top", "left", "auto_show"}));
-    const int defaults[] = {0, 0, 1};
+    ASSERT_EQ(keys_of(reads), (std::vector<std::string>{"top", "left", "auto_show", "list_shown"}));
+    const int defaults[] = {0, 0, 1, 0};
     for (size_t i = 0; i < reads.size(); ++i) {
         EXPECT_EQ(reads[i].value, defaults[i]) << reads[i].text;
         EXPECT_EQ(reads[i].instance, static_cast<void*>(plugin.module)) << reads[i].text;

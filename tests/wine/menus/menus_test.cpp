@@ -23,13 +23,14 @@ protected:
     std::vector<uint32_t> bookmarks() { return saved_addresses(); }
 };
 
-TEST_F(MenusTest, MainMenuListsTheFourItemsInSixtyFourBytesWithoutAskingTheHost)
+TEST_F(MenusTest, MainMenuListsTheFiveItemsInEightyTwoBytesWithoutAskingTheHost)
 {
-    char text[100];
+    char text[120];
     memset(text, 0x55, sizeof text);
     EXPECT_EQ(plugin.menu(MAIN, text, nullptr), 1);
-    EXPECT_STREQ(text, "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.3");
-    for (size_t i = 64; i < sizeof text; ++i) ASSERT_EQ(text[i], 0x55) << "written beyond 64 bytes at " << i;
+    EXPECT_STREQ(text, "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.4");
+    EXPECT_EQ(strchr(text, ','), nullptr) << "the debugger ends an item's text at a comma";
+    for (size_t i = 82; i < sizeof text; ++i) ASSERT_EQ(text[i], 0x55) << "written beyond 82 bytes at " << i;
     EXPECT_TRUE(host_state.calls.empty());
 }
 
@@ -85,7 +86,7 @@ TEST_F(MenusTest, OtherOriginsGetNoMenuAndNoActionDoesAnything)
         EXPECT_EQ(answer, 0) << origin;
         for (int code = 0; code < 4; ++code) action(origin, code, view.bytes);
     }
-    action(MAIN, 4);
+    action(MAIN, 5);
     action(MAIN, -1);
     action(CPU, 1, view.bytes);
     EXPECT_TRUE(host_state.calls.empty());
@@ -179,7 +180,7 @@ TEST_F(MenusTest, AboutBoxIsAnInformationBoxOfTheHostWithFourLines)
     EXPECT_EQ(shown, message_box_call.text);
     EXPECT_EQ(box_owner, main_window);
 
-    const std::regex about("Korvantis plugin v1\\.3\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
+    const std::regex about("Korvantis plugin v1\\.4\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
                            "[0-9]{2}:[0-9]{2}:[0-9]{2}");
     EXPECT_TRUE(std::regex_match(shown, about)) << shown;
     EXPECT_TRUE(host_state.calls.empty());

@@ -214,7 +214,7 @@ public:  // the session below takes their addresses
         operation = "menu " + std::to_string(origin) + (has_item ? " item " + hex(a) + " active " + hex(active) : " no item");
         std::string text_expected;
         if (origin == MAIN) {
-            text_expected = "0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.3";
+            text_expected = "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.4";
         } else if (origin == CPU && get("show_toggle_bookmark", 1) && has_item && active) {
             char text[64];
             snprintf(text, sizeof text, "0 Toggle Bookmark \t%c[%08X]", marks.count(a) ? '-' : '+', a);
@@ -231,7 +231,8 @@ public:  // the session below takes their addresses
     {
         const int origins[] = {MAIN, MAIN, CPU, CPU, 1, -1, int(rng())};
         const int origin = origins[pick(7)];
-        const int codes[] = {0, 0, 1, 4, -1, 5, 1000, int(rng())};
+        // Code 4 opens the Bookmarks window, which has tests of its own.
+        const int codes[] = {0, 0, 1, 6, -1, 5, 1000, int(rng())};
         int code = codes[pick(8)];
         if (origin == CPU && chance(60)) code = 0;
         DisasmViewBuffer item;  // never trusted: the view is asked afresh

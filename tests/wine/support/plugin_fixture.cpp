@@ -1,5 +1,7 @@
 #include "tests/wine/support/plugin_fixture.h"
 
+#include <string.h>
+
 #include "resources/resource.h"
 #include "sandbox/import_patch.h"
 
@@ -80,8 +82,9 @@ void PluginTest::stop_plugin()
     if (!plugin.module) return;
     if (plugin.close) plugin.close();
     if (plugin.destroy) plugin.destroy();
-    // The panel's procedure lives in the DLL: its window must go before the code does.
+    // The windows' procedures live in the DLL: the windows must go before the code does.
     if (HWND owned = panel()) DestroyWindow(owned);
+    if (HWND owned = bookmarks_window()) DestroyWindow(owned);
     plugin.unload();
 }
 
@@ -108,30 +111,43 @@ void PluginTest::select_line(uint32_t address)
     host_state.disasm_view = view.bytes;
 }
 
-struct PanelSearch {
+struct OwnedDialogSearch {
     HWND owner;
-    DWORD thread;
+    bool bookmarks;  // the Bookmarks window, or else the panel
     HWND found;
 };
 
 static BOOL CALLBACK find_owned_dialog(HWND window, LPARAM lparam)
 {
-    PanelSearch* search = reinterpret_cast<PanelSearch*>(lparam);
-    char class_name[16] = {};
+    OwnedDialogSearch* search = reinterpret_cast<OwnedDialogSearch*>(lparam);
+    char class_name[16] = {}, title[16] = {};
     GetClassNameA(window, class_name, sizeof class_name);
-    if (GetWindow(window, GW_OWNER) == search->owner && lstrcmpA(class_name, "#32770") == 0) {
+    GetWindowTextA(window, title, sizeof title);
+    const bool bookmarks = strncmp(title, "Bookmarks", 9) == 0;
+    if (GetWindow(window, GW_OWNER) == search->owner && lstrcmpA(class_name, "#32770") == 0 &&
+        bookmarks == search->bookmarks) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
+static HWND owned_dialog(HWND owner, bool bookmarks)
+{
+    if (!owner) return nullptr;
+    OwnedDialogSearch search = {owner, bookmarks, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), find_owned_dialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND PluginTest::panel() const
 {
-    if (!main_window) return nullptr;
-    PanelSearch search = {main_window, GetCurrentThreadId(), nullptr};
-    EnumThreadWindows(search.thread, find_owned_dialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return owned_dialog(main_window, false);
+}
+
+HWND PluginTest::bookmarks_window() const
+{
+    return owned_dialog(main_window, true);
 }
 
 std::string PluginTest::panel_title() const

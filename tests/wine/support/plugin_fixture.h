@@ -44,6 +44,8 @@ protected:
 
     // The panel the plug-in created, found as the main window's owned dialog.
     HWND panel() const;
+    // The Bookmarks window, once opened: the owned dialog titled "Bookmarks...".
+    HWND bookmarks_window() const;
     std::string panel_title() const;
     // Sends a button command to the panel, as a click does.
     void press_panel_button(int id);
