@@ -33,7 +33,7 @@ sb_start --plugin "$dll" || exit 1
 sb_shot 01-start
 
 step "Plugins > Korvantis > Settings: the options ticked as a fresh install shows them, the guide's shortcuts Ctrl+D / Ctrl+Shift+, / Ctrl+Shift+."
-sb_mark; sb_plugin_menu 2; sb_wait_window '^Settings$'
+sb_mark; sb_plugin_menu 3; sb_wait_window '^Settings$'
 sb_key Tab Tab Tab Tab Tab ctrl+d Tab ctrl+shift+comma Tab ctrl+shift+period
 sleep 1; sb_shot 02-settings
 sb_key Tab Tab Tab space
