@@ -87,9 +87,9 @@ xdotool type --delay 100 my_label; sb_key Return
 check "':' in the CPU pane names 00401008 my_label" sb_wait '^label 00401008 "my_label"$' 30
 # The window lies beside the main window, so nothing has made it repaint
 # since: the label shows because activating it repaints the list.
-line=$(grep -E '^window .* "Bookmarks \(5\)" visible 1 ' "$sb_trace" | tail -1)
-xdotool mousemove "$(($(awk '{for (i = 1; i <= NF; i++) if ($i == "close") print $(i + 1)}' <<<"$line") - 120))" \
-  "$(awk '{for (i = 1; i <= NF; i++) if ($i == "close") print $(i + 2)}' <<<"$line")" click 1
+read -r close_x close_y <<<"$(grep -E '^window .* "Bookmarks \(5\)" visible 1 ' "$sb_trace" | tail -1 |
+  awk '{for (i = 1; i <= NF; i++) if ($i == "close") print $(i + 1), $(i + 2)}')"
+xdotool mousemove "$((close_x - 120))" "$close_y" click 1
 sleep 1
 check "activated by a click on its title bar, the window shows the new label" label_cell_drawn
 sb_mark; sb_click_list_row 0040100D 2
