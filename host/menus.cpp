@@ -43,31 +43,34 @@ void show_about_box()
     MessageBoxA(host_main_window, text, PLUGIN_NAME, MB_ICONINFORMATION);
 }
 
-// Each stored value is read when it is compared, and a binding's reads stop
-// at its first mismatch.
-bool binding_matches(HotkeyId id, int key, int alt, int shift, int ctrl)
+// The debugger takes its alt flag from the key message, and a key pressed
+// with Ctrl+Alt (AltGr too) comes as a plain key-down: it passes ctrl 1 and
+// alt 0 while Alt is held. Only then is the thread's key state asked (a round
+// trip to the system that a plain key does not need); a key without Ctrl
+// comes with Alt as it is.
+int alt_as_pressed(int alt, int ctrl)
 {
-    const HotkeyKeys& keys = HOTKEY_KEYS[id];
-    return key == setting(keys.key) && alt == setting(keys.alt) && shift == setting(keys.shift) &&
-           ctrl == setting(keys.ctrl);
+    return alt == 0 && ctrl == 1 && GetKeyState(VK_MENU) < 0 ? 1 : alt;
 }
 
 // The first binding, in the order toggle, previous, next, whose key and
-// modifiers all equal what was pressed, or HOTKEY_COUNT.
+// modifiers all equal what was pressed, or HOTKEY_COUNT. Each stored value is
+// read when it is compared, and a binding's reads stop at its first mismatch.
 HotkeyId binding_for(int key, int alt, int shift, int ctrl)
 {
+    bool alt_known = false;
     for (int id = 0; id < HOTKEY_COUNT; ++id) {
-        if (binding_matches(HotkeyId(id), key, alt, shift, ctrl)) return HotkeyId(id);
+        const HotkeyKeys& keys = HOTKEY_KEYS[id];
+        if (key != setting(keys.key)) continue;
+        if (!alt_known) {
+            alt = alt_as_pressed(alt, ctrl);
+            alt_known = true;
+        }
+        if (alt == setting(keys.alt) && shift == setting(keys.shift) && ctrl == setting(keys.ctrl)) {
+            return HotkeyId(id);
+        }
     }
     return HOTKEY_COUNT;
-}
-
-// The debugger takes its alt flag from the key message, and a key pressed
-// with Ctrl+Alt (AltGr too) comes as a plain key-down: it passes alt 0 while
-// Alt is held. The thread's key state tells the truth for that one case.
-int alt_as_pressed(int alt)
-{
-    return alt == 0 && GetKeyState(VK_MENU) < 0 ? 1 : alt;
 }
 
 }  // namespace
@@ -118,7 +121,7 @@ int plugin_shortcut(int origin, int ctrl, int alt, int shift, int key)
 {
     if (origin != ORIGIN_CPU_DISASM) return 0;
     const void* view = host_get_value(HOST_VALUE_CPU_DISASM);  // before any key test
-    const HotkeyId id = binding_for(key, alt_as_pressed(alt), shift, ctrl);
+    const HotkeyId id = binding_for(key, alt, shift, ctrl);
     if (id == HOTKEY_COUNT) return 0;
 
     const uint32_t address = view ? disasm_view_selected_address(view) : 0;

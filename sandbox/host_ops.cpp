@@ -35,6 +35,9 @@ static HostCall* record(HostOp op)
 {
     host_state.counts[int(op)]++;
     if (!RECORDING) return nullptr;
+    if (host_state.keep_calls && host_state.calls.size() >= 2 * host_state.keep_calls) {
+        host_state.calls.erase(host_state.calls.begin(), host_state.calls.end() - host_state.keep_calls);
+    }
     host_state.calls.push_back(HostCall());
     host_state.calls.back().op = op;
     return &host_state.calls.back();

@@ -46,6 +46,9 @@ struct HostState {
     void (*write_setting)(void* instance, const char* key, int value) = nullptr;
     // Every call, in order (empty in the no-I/O build).
     std::vector<HostCall> calls;
+    // When non-zero, only about the latest this many calls are kept: a program
+    // that runs for hours (the sandbox) needs just the last few.
+    size_t keep_calls = 0;
     // Calls per operation, kept in every build.
     unsigned counts[int(HostOp::COUNT)] = {};
 };

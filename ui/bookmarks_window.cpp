@@ -86,20 +86,26 @@ int row_of(uint32_t address)
     return low < row_count && rows[low] == address ? low : -1;
 }
 
-// The addresses of the selected rows, ascending, in a heap block the caller
-// frees; null with count 0 when none is selected (or no memory is left).
-uint32_t* selected_addresses(int& count)
+// One selected row and the bookmark it shows.
+struct Selected {
+    int row;
+    uint32_t address;
+};
+
+// The selected rows, ascending, in a heap block the caller frees; null with
+// count 0 when none is selected (or no memory is left).
+Selected* selected_rows(int& count)
 {
     count = 0;
     const int selected = int(send_list(LVM_GETSELECTEDCOUNT, 0, 0));
     if (selected <= 0) return nullptr;
-    uint32_t* addresses = static_cast<uint32_t*>(malloc(size_t(selected) * sizeof(uint32_t)));
-    if (!addresses) return nullptr;
+    Selected* chosen = static_cast<Selected*>(malloc(size_t(selected) * sizeof(Selected)));
+    if (!chosen) return nullptr;
     for (int index = next_row(-1, LVNI_SELECTED); index >= 0 && count < selected;
          index = next_row(index, LVNI_SELECTED)) {
-        if (index < row_count) addresses[count++] = rows[index];
+        if (index < row_count) chosen[count++] = {index, rows[index]};
     }
-    return addresses;
+    return chosen;
 }
 
 // Takes a fresh copy of the bookmark list; false when no memory is left,
@@ -117,21 +123,25 @@ bool copy_bookmarks()
 }
 
 // Shows the list as it is now, keeping the selection and the focus on the
-// same bookmarks wherever their rows moved.
+// same bookmarks wherever their rows moved. Only the rows whose state changes
+// are touched: clearing a state on every row costs a call per row.
 void refresh()
 {
     refresh_pending = false;
     int selected_count = 0;
-    uint32_t* selected = selected_addresses(selected_count);
+    Selected* selected = selected_rows(selected_count);
     const int focus = next_row(-1, LVNI_FOCUSED);
     const bool had_focus = focus >= 0 && focus < row_count;
     const uint32_t focused = had_focus ? rows[focus] : 0;
 
     copy_bookmarks();
     send_list(LVM_SETITEMCOUNT, WPARAM(row_count), LVSICF_NOSCROLL);
-    set_row_state(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     for (int i = 0; i < selected_count; ++i) {
-        const int index = row_of(selected[i]);
+        if (selected[i].row < row_count) set_row_state(selected[i].row, 0, LVIS_SELECTED);
+    }
+    if (had_focus && focus < row_count) set_row_state(focus, 0, LVIS_FOCUSED);
+    for (int i = 0; i < selected_count; ++i) {
+        const int index = row_of(selected[i].address);
         if (index >= 0) set_row_state(index, LVIS_SELECTED, LVIS_SELECTED);
     }
     free(selected);
@@ -222,10 +232,10 @@ void go_to_chosen()
 void delete_selected()
 {
     int count;
-    uint32_t* doomed = selected_addresses(count);
+    Selected* doomed = selected_rows(count);
     if (!count) MessageBeep(0);
     // Each removal gives its own notice, log line and panel title.
-    for (int i = 0; i < count; ++i) toggle_bookmark(doomed[i], true);
+    for (int i = 0; i < count; ++i) toggle_bookmark(doomed[i].address, true);
     free(doomed);
 }
 
@@ -286,16 +296,16 @@ bool put_on_clipboard(const Text& text)
 void copy_selected()
 {
     int count;
-    uint32_t* chosen = selected_addresses(count);
+    Selected* chosen = selected_rows(count);
     Text text = {nullptr, 0, 0, false};
     for (int i = 0; i < count; ++i) {
         char digits[9];  // eight hexadecimal digits and the zero
-        wsprintfA(digits, "%08X", chosen[i]);
+        wsprintfA(digits, "%08X", chosen[i].address);
         append(text, digits, 8);
         append(text, "\t", 1);
-        append_name(text, chosen[i], NAME_LABEL);
+        append_name(text, chosen[i].address, NAME_LABEL);
         append(text, "\t", 1);
-        append_name(text, chosen[i], NAME_COMMENT);
+        append_name(text, chosen[i].address, NAME_COMMENT);
         append(text, "\r\n", 2);
     }
     free(chosen);

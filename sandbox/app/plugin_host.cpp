@@ -62,14 +62,51 @@ std::string printable(const std::string& text)
     return out;
 }
 
+// The file version of a loaded module's version block ("1.3.0.0"), or "" when
+// it has none: found by the fixed part's signature, as the debugger's users
+// see it in the file's properties.
+std::string file_version_of(HMODULE module)
+{
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const uint8_t* block = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    const DWORD size = found ? SizeofResource(module, found) : 0;
+    const DWORD SIGNATURE = 0xFEEF04BD;
+    for (DWORD at = 0; block && at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+        VS_FIXEDFILEINFO fixed;
+        memcpy(&fixed, block + at, sizeof fixed);
+        if (fixed.dwSignature != SIGNATURE) continue;
+        char text[48];  // four 16-bit numbers and three dots
+        snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", fixed.dwFileVersionMS >> 16, fixed.dwFileVersionMS & 0xFFFF,
+                 fixed.dwFileVersionLS >> 16, fixed.dwFileVersionLS & 0xFFFF);
+        return text;
+    }
+    return "";
+}
+
 void refuse(HostedPlugin& plugin, const char* file, const char* why)
 {
-    host_message(1, "Plug-in %s: %s; unloaded", file, why);
+    host_message(1, "Plug-in %s: %s; unloaded", path_for_log(file).c_str(), why);
     trace("plugin refused %s: %s", file, why);
     plugin.module.unload();
 }
 
 }  // namespace
+
+std::string path_for_log(const std::string& path)
+{
+    char program[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    char* folder_end = strrchr(program, '\\');
+    if (length && length < sizeof program && folder_end) {
+        const size_t folder_length = size_t(folder_end - program) + 1;  // with its backslash
+        if (path.size() > folder_length && _strnicmp(path.c_str(), program, folder_length) == 0) {
+            return path.substr(folder_length);
+        }
+    }
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 void host_message(int emphasis, const char* format, ...)
 {
@@ -109,7 +146,10 @@ void load_plugins(const std::vector<std::string>& files, HWND main_window)
         std::string error;
         trace("plugin load %s", file.c_str());
         if (!plugin.module.load(file, &error)) {
-            host_message(1, "Plug-in %s not loaded: %s", file.c_str(), error.c_str());
+            // The loader's reason names the file by its full path; the log names it as everywhere else.
+            const size_t at = error.find(file);
+            if (at != std::string::npos) error.replace(at, file.size(), path_for_log(file));
+            host_message(1, "Plug-in %s not loaded: %s", path_for_log(file).c_str(), error.c_str());
             trace("plugin refused %s: %s", file.c_str(), error.c_str());
             continue;
         }
@@ -144,7 +184,9 @@ void load_plugins(const std::vector<std::string>& files, HWND main_window)
             plugins.pop_back();
             continue;
         }
-        host_message(0, "Plug-in %s loaded from %s", plugin.name.c_str(), file.c_str());
+        const std::string file_version = file_version_of(plugins.back().module.module);
+        host_message(0, "Plug-in %s loaded from %s%s%s", plugin.name.c_str(), path_for_log(file).c_str(),
+                     file_version.empty() ? "" : ", file version ", file_version.c_str());
     }
 }
 

@@ -54,5 +54,11 @@ bool close_plugins();
 // _ODBG_Plugindestroy of each, then FreeLibrary.
 void unload_plugins();
 
+// A file as the host's own log lines name it: its path below the program's
+// folder, or its bare name when it lies elsewhere, so that the log (and a
+// screenshot of it) shows no folder of the machine it runs on. The trace
+// keeps full paths.
+std::string path_for_log(const std::string& path);
+
 // A line of the host's own in its log (address 0).
 void host_message(int emphasis, const char* format, ...) __attribute__((format(printf, 2, 3)));

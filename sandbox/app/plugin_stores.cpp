@@ -82,17 +82,17 @@ void save_project()
     const bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool closed = file && fclose(file) == 0;  // a full disk may show only here
     if (!written || !closed) {
-        host_message(1, "Project file %s could not be written", project_file.c_str());
+        host_message(1, "Project file %s could not be written", path_for_log(project_file).c_str());
         return;
     }
-    host_message(0, "Project saved: %u records in %s", unsigned(records.size()), project_file.c_str());
+    host_message(0, "Project saved: %u records in %s", unsigned(records.size()), path_for_log(project_file).c_str());
 }
 
 void open_project()
 {
     FILE* file = fopen(project_file.c_str(), "rb");
     if (!file) {
-        host_message(0, "No project file %s yet", project_file.c_str());
+        host_message(0, "No project file %s yet", path_for_log(project_file).c_str());
         return;
     }
     std::vector<uint8_t> bytes;
@@ -104,7 +104,7 @@ void open_project()
     std::vector<ProjectRecord> records;
     std::string damage;
     if (!decode_project(bytes, &records, &damage)) {
-        host_message(1, "Project file %s is damaged: %s; %u records before it are used", project_file.c_str(),
+        host_message(1, "Project file %s is damaged: %s; %u records before it are used", path_for_log(project_file).c_str(),
                      damage.c_str(), unsigned(records.size()));
     }
     unsigned taken = 0;
@@ -123,6 +123,6 @@ void open_project()
         }
         if (took) ++taken;
     }
-    host_message(0, "Project read: %u records from %s, %u taken", unsigned(records.size()), project_file.c_str(),
+    host_message(0, "Project read: %u records from %s, %u taken", unsigned(records.size()), path_for_log(project_file).c_str(),
                  taken);
 }

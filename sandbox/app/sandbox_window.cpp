@@ -174,6 +174,7 @@ HWND create_sandbox_window(HINSTANCE instance)
     host_state.on_log = on_log;
     host_state.on_notice = on_notice;
     host_state.on_goto = go_to_code;
+    host_state.keep_calls = 64;  // the go-to reads only the last one
     host_state.disasm_view = disasm_view_record();
     set_host_ui({show_log_line});
 

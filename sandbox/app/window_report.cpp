@@ -1,11 +1,45 @@
 #include "sandbox/app/window_report.h"
 
 #include <windows.h>
+#include <commctrl.h>
+
+#include <string>
 
 #include "sandbox/app/cpu_pane.h"
 #include "sandbox/app/trace.h"
 
 namespace {
+
+// A report list view's visible rows as the list shows them: each row's place
+// on the screen and its cells' texts, read through the list itself (an
+// owner-data list asks its owner for them), for the gesture tests to click
+// and read.
+void report_list_rows(HWND list)
+{
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? int(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    const int first = int(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    const int shown = int(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
+    const int count = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = first; row < count && row < first + shown; ++row) {
+        RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageA(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(&rect));
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+        std::string line;
+        for (int column = 0; column < columns; ++column) {
+            char cell[260] = {};  // a cell's text is cut at 259 characters
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = cell;
+            item.cchTextMax = sizeof cell;
+            SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), LPARAM(&item));
+            const int width = int(SendMessageA(list, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
+            line += " " + std::to_string(width) + " \"" + cell + "\"";
+        }
+        trace("row %d of %p rect %ld %ld %ld %ld cells%s", row, static_cast<void*>(list), rect.left, rect.top,
+              rect.right, rect.bottom, line.c_str());
+    }
+}
 
 BOOL CALLBACK report_child(HWND child, LPARAM)
 {
@@ -18,6 +52,7 @@ BOOL CALLBACK report_child(HWND child, LPARAM)
     trace("child %p parent %p id %d class %s \"%s\" rect %ld %ld %ld %ld", static_cast<void*>(child),
           static_cast<void*>(GetParent(child)), GetDlgCtrlID(child), class_name, text, rect.left, rect.top,
           rect.right, rect.bottom);
+    if (lstrcmpA(class_name, WC_LISTVIEWA) == 0) report_list_rows(child);
     return TRUE;
 }
 

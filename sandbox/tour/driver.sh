@@ -100,7 +100,8 @@ sb_key() {
   done
 }
 
-# sb_plugin_menu ITEM: Plugins > Korvantis > the ITEM-th entry (0 = Show/Hide).
+# sb_plugin_menu ITEM: Plugins > Korvantis > the ITEM-th entry (0 Show/Hide,
+# 1 Bookmark list, 2 Clear Bookmarks, 3 Settings, 4 the About box).
 sb_plugin_menu() {
   local downs=()
   for ((i = 0; i < $1; i++)); do downs+=(Down); done
@@ -118,6 +119,42 @@ sb_wait_window() {
   sleep 1
 }
 
+# Writes the window report (View > Report windows) and waits for it; the
+# rows of a list view are reported with their places and cells' texts.
+sb_report() {
+  sb_focus_main
+  sb_mark
+  sb_key alt+v r
+  sb_wait '^window ' 30
+  sleep 0.5
+}
+
+# The last report's line for the list row showing ADDRESS in its first column:
+# "row N of HWND rect LEFT TOP RIGHT BOTTOM cells WIDTH "TEXT" ...".
+sb_list_row() {
+  grep -E "^row [0-9]+ of .* cells [0-9]+ \"$1\"" "$sb_trace" | tail -1
+}
+
+# The cells of the last report's rows, one row a line: ADDRESS/LABEL/COMMENT.
+sb_list_cells() {
+  sb_since | grep '^row ' | awk -F'"' '{print $2 "/" $4 "/" $6}'
+}
+
+# sb_click_list_row ADDRESS [CLICKS]: clicks the row's address cell.
+sb_click_list_row() {
+  local left top bottom
+  read -r _ _ _ _ _ left top _ bottom _ <<<"$(sb_list_row "$1")"
+  xdotool mousemove "$((left + 30))" "$(((top + bottom) / 2))" click --repeat "${2:-1}" --delay 100 1
+  sleep 0.5
+}
+
+# The caption of the visible window whose caption matches NAME-REGEX, or nothing.
+sb_window_title() {
+  local window
+  window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+  [ -n "$window" ] && xdotool getwindowname "$window"
+}
+
 # The address the CPU pane last selected.
 sb_selected() {
   grep -E '^select ' "$sb_trace" | tail -1 | awk '{print $2}'
@@ -125,9 +162,7 @@ sb_selected() {
 
 # The navigation panel's caption as X shows it, or nothing when it is hidden.
 sb_panel_title() {
-  local window
-  window=$(xdotool search --onlyvisible --name '^Korvan' 2>/dev/null | head -1)
-  [ -n "$window" ] && xdotool getwindowname "$window"
+  sb_window_title '^Korvan'
 }
 
 sb_shot() {

@@ -2,7 +2,8 @@
 # The scripted tour of the plug-in in the sandbox, with real X input: settings
 # changed in the dialog, three bookmarks set by shortcut, panel and context
 # menu, navigation both ways including failed searches, the project saved,
-# the program closed (plug-ins reset), reopened and its bookmarks replayed.
+# the program closed (plug-ins reset), reopened and its bookmarks replayed,
+# then a fourth bookmark, a comment typed with ';' and the Bookmarks window.
 # Leaves numbered screenshots, the host's trace (sandbox.log) and its stores
 # in OUT_DIR; exits non-zero when a step did not have its effect.
 # Usage: sandbox/tour/tour.sh OUT_DIR BUILD_DIR   (under a display, e.g. xvfb-run)
@@ -14,35 +15,50 @@ sb_shots=$out
 rm -f "$out"/*.png
 
 sb_prepare "$build/gui-run/tour" "$build/hosts/sandbox/OLLYDBG.EXE"
-# The panel where a user left it, at the right of the code.
-printf '[Plugin Korvantis]\ntop=40\nleft=700\n' >"$sb_dir/ollydbg.ini"
+# The panel where a user left it, at the right of the code, and the Bookmarks
+# window wide enough for its three columns, over the right of the main window
+# (clear of the log pane, which the driver clicks to reach the menus).
+printf '[Plugin Korvantis]\ntop=40\nleft=700\nlist_left=740\nlist_top=300\nlist_width=530\nlist_height=170\n' >"$sb_dir/ollydbg.ini"
 dll=${KORVANTIS_DLL:-$(sb_winpath "$build/Korvantis.dll")}
 
 step() { echo "-- $*"; }
+
+# panel_in_shot NAME: the shot shows the panel in front: at its title bar, left
+# of its close box, the caption's colour and not the CPU pane's white below.
+panel_in_shot() {
+  local colour
+  colour=$(convert "$out/$1.png" -format "%[hex:p{$((sb_close_x - 20)),$sb_close_y}]" info:)
+  [ "$colour" != FFFFFF ] || { echo "     the shot has the CPU pane's white where the panel's title is"; return 1; }
+}
 
 step "start with the plug-in"
 sb_start --plugin "$dll" || exit 1
 sb_shot 01-start
 
-step "Plugins > Korvantis > Settings: options ticked, the guide's shortcuts Ctrl+D / Ctrl+Shift+, / Ctrl+Shift+."
-sb_mark; sb_plugin_menu 2; sb_wait_window '^Settings$'
-sb_key space Tab space Tab Tab Tab space Tab ctrl+d Tab ctrl+shift+comma Tab ctrl+shift+period
+step "Plugins > Korvantis > Settings: the options ticked as a fresh install shows them, the guide's shortcuts Ctrl+D / Ctrl+Shift+, / Ctrl+Shift+."
+sb_mark; sb_plugin_menu 3; sb_wait_window '^Settings$'
+sb_key Tab Tab Tab Tab Tab ctrl+d Tab ctrl+shift+comma Tab ctrl+shift+period
 sleep 1; sb_shot 02-settings
 sb_key Tab Tab Tab space
 check "settings stored" sb_wait '^setting Korvantis hotkey_next__key=190$' 60
 
-step "three bookmarks: Ctrl+D on row 4, the panel's # on row 10, the context menu on row 16"
-sb_mark; sb_click_row 4; sb_key ctrl+d
+step "three bookmarks on lines the sample names: Ctrl+D on row 7, the panel's # on row 13, the context menu on row 22"
+sb_mark; sb_click_row 7; sb_key ctrl+d
 check "bookmark by shortcut" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
-sb_mark; sb_click_row 10; sb_click_button 1004
+sb_mark; sb_click_row 13; sb_click_button 1004
 check "bookmark by panel" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
-sb_mark; sb_click_row 16 3; sb_wait '^context menu open' 30; sleep 1
+# Each context menu comes after a left click on its row and a moment's wait:
+# the main window is then active and the panel raised in front of it again
+# (the panel had the focus after its "#"). Activated by the right click
+# itself, the main window would stay in front of the panel in the shots.
+sb_mark; sb_click_row 22; sleep 0.5; sb_click_row 22 3; sb_wait '^context menu open' 30; sleep 1
 sb_shot 03-context-menu
 sb_key Down Return
 check "bookmark by context menu" sb_wait '^log [0-9A-F]{8} -1 Korvantis: Bookmark added' 30
 check "the panel counts three" equals "$(sb_panel_title)" "Korvan... (03)"
-sb_mark; sb_click_row 10 3; sb_wait '^context menu open' 30; sleep 1
+sb_mark; sb_click_row 13; sleep 0.5; sb_click_row 13 3; sb_wait '^context menu open' 30; sleep 1
 sb_shot 04-bookmarked-line
+check "the shot shows the panel in front" panel_in_shot 04-bookmarked-line
 sb_key Escape; sb_wait '^context menu closed' 30
 
 step "navigation forward: Ctrl+Shift+. from the top, then > twice, then > once more finds nothing"
@@ -52,8 +68,8 @@ check "failed forward search" sb_wait '^notice No bookmarks!, try to search back
 check "three go-tos forward" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c '^goto ') = 3 ]"
 sleep 1; sb_shot 05-forward
 step "navigation back: < then Ctrl+Shift+, twice, the last finds nothing"
-sb_mark; sb_click_button 1002; sb_click_row 16; sb_key ctrl+shift+comma ctrl+shift+comma
-sb_click_row 4; sb_key ctrl+shift+comma
+sb_mark; sb_click_button 1002; sb_click_row 22; sb_key ctrl+shift+comma ctrl+shift+comma
+sb_click_row 7; sb_key ctrl+shift+comma
 check "failed backward search" sb_wait '^notice No bookmarks!, try to search forward' 30
 sleep 1; sb_shot 06-backward
 
@@ -67,9 +83,25 @@ sleep 1; sb_shot 07-closed
 check "the panel has its bare title" equals "$(sb_panel_title)" "Korvantis"
 step "File > Open program: the project is read back"
 sb_mark; sb_file o
-check "records replayed" sb_wait '^host 0 Project read: 3 records from .*, 3 taken$' 30
+check "records replayed" sb_wait '^host 0 Project read: 3 records from sample\.udd, 3 taken$' 30
 sleep 1; sb_shot 08-reopened
 check "the bookmarks are back" equals "$(sb_panel_title)" "Korvan... (03)"
+
+step "a fourth bookmark on main's line by the context menu, a comment typed there with ';', Plugins > Korvantis > Bookmark list"
+sb_mark; sb_click_row 0; sleep 0.5; sb_click_row 0 3; sb_wait '^context menu open' 30; sleep 1; sb_key Down Return
+check "bookmark on main's line" sb_wait '^log 00401000 -1 Korvantis: Bookmark added to line 401000$' 30
+sb_mark; sb_key semicolon; sb_wait '^input box "Comment at 00401000"$' 30
+xdotool type --delay 60 "entry: checks the key"; sb_key Return
+check "comment typed" sb_wait '^comment 00401000 "entry: checks the key"$' 30
+sb_mark; sb_plugin_menu 1
+check "the window opens counting four" sb_wait_window '^Bookmarks \(4\)$'
+sb_report
+check "its rows with the debugger's labels and comments" equals "$(sb_list_cells | tr '\n' '|')" \
+  "00401000/main/entry: checks the key|0040100D//key from argument 1|0040101B//0: wrong key|0040102F/decrypt_string/|"
+# A row chosen, the window active, the shot of the window alone.
+sb_click_list_row 0040101B; sleep 1
+read -r left top right bottom <<<"$(grep -E '^window .* "Bookmarks \(4\)" visible 1 ' "$sb_trace" | tail -1 | awk '{for (i = 1; i <= NF; i++) if ($i == "rect") print $(i + 1), $(i + 2), $(i + 3), $(i + 4)}')"
+sb_shot 09-bookmarks-window "$((right - left))x$((bottom - top))+$left+$top"
 
 step "File > Exit"
 sb_stop

@@ -11,8 +11,9 @@ run=$build/gui-run/gestures
 sb_prepare "$run" "$build/hosts/sandbox/OLLYDBG.EXE"
 mkdir -p "$run/plugins"
 cp "$build/Korvantis.dll" "$build"/tests/gui/plugins/bad_*.dll "$run/plugins/"
-# The panel where a user left it, beside the code.
-printf '[Plugin Korvantis]\ntop=40\nleft=700\n' >"$run/ollydbg.ini"
+# The panel where a user left it, beside the code, and the Bookmarks window
+# right of the main window, clear of the places the steps click.
+printf '[Plugin Korvantis]\ntop=40\nleft=700\nlist_left=910\nlist_top=100\nlist_width=360\nlist_height=420\n' >"$run/ollydbg.ini"
 # A project file with two own records (00401003, 00401013), one of the older
 # plug-in (tag 236D420A, 8 bytes, the address 00401000 in bytes 4 to 7), and a
 # last own record cut off after two of its four bytes.
@@ -23,16 +24,18 @@ echo "== start: plug-in folder with Korvantis and four bad plug-ins"
 sb_start --plugins "$(sb_winpath "$run/plugins")" || exit 1
 sb_mark_line=0
 check "a DLL without _ODBG_Plugininit is unloaded with a log line" \
-  seen '^host 1 Plug-in .*bad_no_init.dll not loaded: .*lacks _ODBG_Plugindata or _ODBG_Plugininit'
+  seen '^host 1 Plug-in plugins\\bad_no_init\.dll not loaded: plugins\\bad_no_init\.dll lacks _ODBG_Plugindata or _ODBG_Plugininit$'
 check "a DLL answering interface 109 is unloaded" \
-  seen '^host 1 Plug-in .*bad_other_version.dll: declares plug-in interface 109, this host speaks 110; unloaded'
+  seen '^host 1 Plug-in plugins\\bad_other_version\.dll: declares plug-in interface 109, this host speaks 110; unloaded'
 check "a DLL refusing init is unloaded" \
-  seen '^host 1 Plug-in .*bad_refuses_init.dll: refused to start \(answer -1\); unloaded'
+  seen '^host 1 Plug-in plugins\\bad_refuses_init\.dll: refused to start \(answer -1\); unloaded'
 check "an invalid main-menu description is reported, not used" \
   seen '^host 1 Plug-in BadPlugin: main-menu description "Show \| 1 Hide" rejected'
 check "Korvantis starts with its banner" seen '^log 00000000 0 Korvantis Plug-in by '
+check "the log names the DLL by its path below the sandbox's folder, with its file version" \
+  seen '^host 0 Plug-in Korvantis loaded from plugins\\Korvantis\.dll, file version [0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$'
 check "the damaged project file is reported" \
-  seen '^host 1 Project file .*sample.udd is damaged: record at byte 48 claims 4 bytes, 2 left; 3 records before it are used'
+  seen '^host 1 Project file sample\.udd is damaged: record at byte 48 claims 4 bytes, 2 left; 3 records before it are used'
 check "the records before the damage are replayed" \
   bash -c "[ \$(grep -c -E '^log 004010(03|13) -1 Korvantis: Bookmark added to line 4010(03|13)$' '$sb_trace') = 2 ]"
 check "the older plug-in's record is imported and not taken" seen '^record load Korvantis 236D420A 8 -> 0$'
@@ -63,16 +66,57 @@ sb_mark; sb_click_row 7 3; sb_wait '^context menu open' 30; sleep 1
 check "on a bookmarked line the entry reads -[0040100D]" seen '"0 Toggle Bookmark \\t-\[0040100D\]"$'
 sb_key Escape; sb_wait '^context menu closed$' 30
 
-echo "== settings dialog: options ticked, Ctrl+Shift+B typed into the toggle field, F2 into the previous one"
-sb_mark; sb_plugin_menu 2
+echo "== the Bookmarks window: opened from the Plugins menu, a label typed with ':', a double-click, Delete"
+sb_mark; sb_plugin_menu 1
+check "Plugins > Korvantis > Bookmark list opens it, counting five" sb_wait_window '^Bookmarks \(5\)$'
+sb_report
+check "its rows: the five in address order, with the sample's label and comment" \
+  equals "$(sb_list_cells | tr '\n' ' ')" \
+  "00401000/main/ 00401003// 00401008// 0040100D//key from argument 1 00401013// "
+# The label cell of 00401008's row, as the screen shows it: one colour while
+# empty, more once text is drawn in it.
+read -r _ _ _ _ _ row_left row_top _ row_bottom _ address_width _ label_width _ <<<"$(sb_list_row 00401008)"
+label_cell_drawn() {
+  local colours
+  colours=$(import -window root -crop "$((label_width - 8))x$((row_bottom - row_top - 2))+$((row_left + address_width + 4))+$((row_top + 1))" \
+    +repage png:- | convert - -format %k info:)
+  [ "$colours" -gt 1 ] || { echo "     the label cell is one colour: nothing drawn in it"; return 1; }
+}
+sb_mark; sb_click_row 5; sb_key colon; sb_wait '^input box "Label at 00401008"$' 30
+xdotool type --delay 100 my_label; sb_key Return
+check "':' in the CPU pane names 00401008 my_label" sb_wait '^label 00401008 "my_label"$' 30
+# The window lies beside the main window, so nothing has made it repaint
+# since: the label shows because activating it repaints the list.
+read -r close_x close_y <<<"$(grep -E '^window .* "Bookmarks \(5\)" visible 1 ' "$sb_trace" | tail -1 |
+  awk '{for (i = 1; i <= NF; i++) if ($i == "close") print $(i + 1), $(i + 2)}')"
+xdotool mousemove "$((close_x - 120))" "$close_y" click 1
+sleep 1
+check "activated by a click on its title bar, the window shows the new label" label_cell_drawn
+sb_mark; sb_click_list_row 0040100D 2
+check "a double-click on 0040100D's row goes there with (0, a, 0, 0, 13)" \
+  sb_wait '^goto 0040100D \(0, 0040100D, 0, 0, 13\)$' 30
+sb_mark; sb_click_list_row 00401003; sb_key Delete
+check "Delete on 00401003's row removes it: its log line" \
+  sb_wait '^log 00401003 -1 Korvantis: Bookmark deleted from line 401003$' 30
+check "and its notice" seen '^notice Bookmark deleted!$'
+check "the panel counts four" equals "$(sb_panel_title)" "Korvan... (04)"
+check "the window counts four" equals "$(sb_window_title '^Bookmarks')" "Bookmarks (4)"
+sb_mark; sb_click_row 2; sb_click_row 2 3; sb_wait '^context menu open' 30; sleep 1; sb_key Down Return
+sb_wait '^log 00401003 -1 Korvantis: Bookmark added to line 401003$' 30; sleep 1
+check "Toggle Bookmark on the CPU pane's 00401003 adds it back, and the window follows" \
+  equals "$(sb_window_title '^Bookmarks')" "Bookmarks (5)"
+
+echo "== settings dialog of a fresh install: the options shown ticked, Ctrl+Shift+B typed into the toggle field, F2 into the previous one"
+sb_mark; sb_plugin_menu 3
 check "Plugins > Korvantis > Settings opens the dialog" sb_wait_window '^Settings$'
 # Focus starts on the first check box; 1011, 1012, OK, Cancel, 1015, then the toggle field.
-sb_key space Tab space Tab Tab Tab space Tab ctrl+shift+b Tab F2 Tab Tab Tab Tab space
+# The boxes are left as the dialog shows them.
+sb_key Tab Tab Tab Tab Tab ctrl+shift+b Tab F2 Tab Tab Tab Tab space
 sb_wait '^action Korvantis 0 2 done$' 60
 check "OK stores Ctrl+Shift+B (66) as the toggle key" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -E '^setting Korvantis hotkey_toggle__' | cut -d' ' -f3 | tr '\n' ' ' | grep -qx 'hotkey_toggle__key=66 hotkey_toggle__alt=0 hotkey_toggle__shift=1 hotkey_toggle__ctrl=1 '"
 check "and F2 (113) as the previous key" seen '^setting Korvantis hotkey_previous__key=113$'
-check "OK stores the ticked options" \
+check "the options, unset, are shown ticked and OK stores them on" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -cE '^setting Korvantis (auto_show|load_old_bookmarks|show_toggle_bookmark)=1$' | grep -qx 3"
 
 echo "== the bound shortcuts in the CPU pane"
@@ -88,7 +132,7 @@ check "an arrow key moves the selection without being offered" \
   bash -c "! tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -q '^shortcut '"
 
 echo "== settings dialog again: Ctrl+D typed into the toggle field"
-sb_mark; sb_plugin_menu 2
+sb_mark; sb_plugin_menu 3
 check "the dialog opens again" sb_wait_window '^Settings$'
 sb_key Tab Tab Tab Tab Tab ctrl+d Tab Tab Tab Tab Tab space
 sb_wait '^action Korvantis 0 2 done$' 60
@@ -117,10 +161,11 @@ sb_mark; sb_file r; sb_wait '^host 0 Project read: 6 records' 60
 check "six own records saved, none of the older plug-in" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep '^record save ' | cut -d' ' -f3-4 | uniq -c | grep -qx ' *6 4C4D430A 4'"
 check "reset deletes the six" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c 'Korvantis: Deleting bookmark from line') = 6 ]"
-check "all six are taken back" seen '^host 0 Project read: 6 records from .*, 6 taken$'
+check "all six are taken back" seen '^host 0 Project read: 6 records from sample\.udd, 6 taken$'
 check "the older record was imported once and is gone from the file" \
   bash -c "[ \$(grep -c '^record load Korvantis 236D420A ' '$sb_trace') = 1 ]"
 check "the title counts six again" equals "$(sb_panel_title)" "Korvan... (06)"
+check "so does the Bookmarks window, open all along" equals "$(sb_window_title '^Bookmarks')" "Bookmarks (6)"
 
 echo "== exit"
 sb_stop
@@ -128,6 +173,8 @@ check "closing calls close, destroy, then unloads" \
   bash -c "grep -E '^(close|destroy|unloaded) Korvantis' '$sb_trace' | cut -d' ' -f1 | tr '\n' ' ' | grep -qx 'close destroy unloaded '"
 check "the settings survive in ollydbg.ini under [Plugin Korvantis], in decimal" \
   bash -c "tr -d '\\r' <'$run/ollydbg.ini' | sed -n '/^\\[Plugin Korvantis\\]$/,/^\\[/p' | grep -qx 'hotkey_toggle__key=68'"
+check "the Bookmarks window's place and its open state are stored at close" \
+  bash -c "tr -d '\\r' <'$run/ollydbg.ini' | grep -E '^list_(left|top|width|height|shown)=' | sort | tr '\\n' ' ' | grep -qx 'list_height=420 list_left=910 list_shown=1 list_top=100 list_width=360 '"
 check "the project file holds six records" equals "$(stat -c %s "$run/sample.udd")" 80
 
 echo "gestures: $sb_failures failed (trace: $sb_trace)"

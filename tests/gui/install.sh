@@ -21,7 +21,7 @@ sb_mark_line=0
 check "the plug-in from the package is the one loaded" \
   bash -c "[ \"\$(grep -c '^plugin load ' '$sb_trace')\" = 1 ] && grep -q '^plugin load .*unzipped.*Korvantis.dll$' '$sb_trace'"
 check "it starts with its banner in the log" seen '^log 00000000 0 Korvantis Plug-in by '
-check "its Plugins menu entry appears with four items" seen '^plugins menu entry Korvantis with 4 items$'
+check "its Plugins menu entry appears with five items" seen '^plugins menu entry Korvantis with 5 items$'
 sb_mark; sb_plugin_menu 0
 check "Plugins > Korvantis > Show/Hide is answered" sb_wait '^action Korvantis 0 0 done$' 60
 sb_stop

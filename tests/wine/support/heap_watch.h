@@ -1,7 +1,8 @@
 // Watches one module's heap through its msvcrt imports: malloc, calloc,
 // realloc and free are repointed at counters that keep the set of blocks the
-// module holds, and an allocation can be made to fail on demand. The plug-in's
-// only heap use is its bookmark nodes, so the blocks it holds are its nodes.
+// module holds, and an allocation can be made to fail on demand. Until the
+// Bookmarks window is opened, the plug-in's only heap use is its bookmark
+// nodes, so the blocks it holds are its nodes.
 #pragma once
 
 #include <windows.h>
