@@ -140,10 +140,6 @@ STEPS = {
 }
 
 
-# Gestures that come through _ODBG_Pluginshortcut, which asks for the Alt key's state each time.
-SHORTCUTS = {"toggle_add", "toggle_remove", "navigate_previous", "navigate_next"}
-
-
 def analysis(wine, native, emulated):
     """Where the time of each figure goes, in node steps and nanoseconds per step.
     emulated: 32-bit Wine ran through qemu (the machine facts say so)."""
@@ -152,25 +148,13 @@ def analysis(wine, native, emulated):
     native_step = walk * 1000 / 10000 if walk else None
     cpu = median_of(wine, ("replay_cpu_ms", 10000, "own"))
     wall = median_of(wine, ("replay_ms", 10000, "own"))
-    key_state = median_of(wine, ("get_key_state", 0, "own")) or 0.0
     replay_steps = 1.0e8
     lines.append("**Where the time goes.** Every figure is the chain's walks: at N = 10,000 a toggle "
                  "makes about 15,000 node steps (one walk of N/2 on average that both searches and finds "
                  "the insertion point, then the count over all N), a navigation 5,000, the menu "
                  "description 5,000, and replaying 10,000 ascending records 2 × N²/2 = 100 million "
-                 "(each record walks the whole list so far to its end, then counts it).")
-    if key_state >= 5:
-        lines.append(f"Besides its walks, every shortcut asks Windows whether Alt is held "
-                     f"(GetKeyState(VK_MENU), for a key pressed with Ctrl+Alt, which the debugger passes "
-                     f"with alt 0): measured alone, {fmt(key_state)} here "
-                     f"({fmt(quantile(wine, ('get_key_state', 0, 'own'), .1))}–"
-                     f"{fmt(quantile(wine, ('get_key_state', 0, 'own'), .9))}), a round trip to the "
-                     "wineserver, which is most of a shortcut at 1,000 bookmarks. The other host calls "
-                     "around the walks cost a few microseconds at most.")
-    else:
-        lines.append("The host calls around them cost a few microseconds at most"
-                     + (f" (GetKeyState(VK_MENU), which every shortcut makes, {fmt(key_state)} alone)."
-                        if key_state else "."))
+                 "(each record walks the whole list so far to its end, then counts it). The host calls "
+                 "around them cost a few microseconds at most.")
     if native_step:
         lines.append(f"Natively one step costs {native_step:.2f} ns here (the full walk at 10,000).")
     if cpu and wall:
@@ -178,54 +162,36 @@ def analysis(wine, native, emulated):
                      f"of this thread's processor time: {cpu * 1e6 / replay_steps:.1f} ns of processor "
                      f"per step, {wall * 1e6 / replay_steps:.1f} ns by the clock.")
     lines.append("")
-    missed, walks_missed, key_state_missed = [], False, False
+    missed = []
     for key, n, mark, unit, label in MARKS:
         v = median_of(wine, (key, n, "own"))
         if v is None or v < mark:
             continue
         if key == "replay_ms":
-            walks_missed = True
             missed.append(f"- {label}: {v:.0f} ms for 100 million steps is {v * 1e6 / replay_steps:.1f} ns per "
                           f"step; the mark needs under {mark * 1e6 / replay_steps:.1f} ns.")
-            continue
-        factor, why = STEPS[key]
-        steps = factor * n
-        asked = key_state if key in SHORTCUTS else 0.0
-        walks = max(v - asked, 0.0)
-        per_step, allowed = walks * 1000 / steps, mark * 1000 / steps
-        if asked and walks < mark:
-            key_state_missed = True
-            line = (f"- {label}: {v:.1f} µs, of which about {asked:.1f} µs is GetKeyState; the other "
-                    f"{walks:.1f} µs for about {steps:,.0f} steps ({why}) is {per_step:.1f} ns per step, "
-                    f"within the {allowed:.1f} ns the mark allows: the call alone makes the miss")
         else:
-            walks_missed = True
-            line = f"- {label}: {v:.1f} µs"
-            if asked:
-                line += f", of which about {asked:.1f} µs is GetKeyState; the other {walks:.1f} µs"
-            line += (f" for about {steps:,.0f} steps ({why}) is {per_step:.1f} ns per step; the mark "
-                     f"needs under {allowed:.1f} ns")
-        missed.append(line + ".")
+            factor, why = STEPS[key]
+            steps = factor * n
+            missed.append(f"- {label}: {v:.1f} µs for about {steps:,.0f} steps ({why}) is "
+                          f"{v * 1000 / steps:.1f} ns per step; the mark needs under "
+                          f"{mark * 1000 / steps:.1f} ns.")
     if missed:
         lines.append("Marks missed in this run, step by step:")
         lines.append("")
         lines.extend(missed)
         lines.append("")
-        if key_state_missed:
-            lines.append("So those shortcuts would meet their marks without the GetKeyState call, which the "
-                         "plug-in makes on every shortcut (host/menus.cpp, alt_as_pressed) although only a "
-                         "key pressed with Ctrl+Alt comes with alt 0 while Alt is held.")
-        if walks_missed:
-            if emulated:
-                why = ("the 32-bit code runs through qemu's translation (see the machine above) with other "
-                       "programs sharing the two cores, which makes a step dearer than natively")
-            else:
-                why = ("the 32-bit code runs on the processor itself (see the machine above), so what makes "
-                       "a step dearer is the other programs sharing the two cores during the run")
-            lines.append("The other misses are the cost of one step under Wine on this machine, not extra "
-                         f"work: {why}. What is left is the count walk after every toggle and loaded record, "
-                         "which the design requires (no stored count): it is two thirds of a toggle's steps "
-                         "and half of the replay's.")
+        if emulated:
+            why = ("the 32-bit code runs through qemu's translation (see the machine above) with other "
+                   "programs sharing the two cores, which makes a step dearer than natively")
+        else:
+            why = ("the 32-bit code runs on the processor itself (see the machine above), so what makes "
+                   "a step dearer is the other programs sharing the two cores during the run")
+        lines.append("So the misses are the cost of one step under Wine on this machine, not extra work: "
+                     f"{why}. What is "
+                     "left is the count walk after every toggle and loaded record, which the design "
+                     "requires (no stored count): it is two thirds of a toggle's steps and half of the "
+                     "replay's.")
     else:
         lines.append("Every mark was met in this run.")
     return "\n".join(lines)
@@ -262,12 +228,9 @@ PLACE_WHAT = {
     "ShowWindow": "Wine showing and activating the window on the X server",
     "MoveWindow": "Wine placing the new window where it was kept",
     "BringWindowToTop": "Wine raising the window",
-    "SendMessageA LVM_SETITEMSTATE": "the list view clearing selection and focus: the plug-in's refresh "
-                                     "(ui/bookmarks_window.cpp, refresh()) clears both on every row at "
-                                     "once (item -1, mask LVIS_SELECTED | LVIS_FOCUSED), which Wine's "
-                                     "list view does row by row over all N rows (its shortcut for "
-                                     "item -1 covers the selection mask alone), even with nothing "
-                                     "selected",
+    "SendMessageA LVM_SETITEMSTATE": "the list view setting rows' selection and focus; Wine's list view "
+                                     "sets a state on every row at once (item -1) row by row, a pass "
+                                     "over all N rows",
     "SendMessageA LVM_SETITEMCOUNT": "the list view taking the new row count (its scroll bar and "
                                      "the rows on screen)",
 }
