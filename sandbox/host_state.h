@@ -1,4 +1,4 @@
-// The stand-in debugger's side of the seven host operations: what they answer
+// The stand-in debugger's side of the eight host operations: what they answer
 // and, unless built with STANDIN_NO_IO, a record of every call, in order.
 // One codebase serves the recording test host, the no-I/O bench host and the
 // interactive sandbox; they differ only in build options and in the hooks set.
