@@ -108,18 +108,17 @@ Selected* selected_rows(int& count)
     return chosen;
 }
 
-// Takes a fresh copy of the bookmark list; false when no memory is left,
-// and then no row is shown.
-bool copy_bookmarks()
+// Takes a fresh copy of the bookmark list; when no memory is left, no row
+// is shown.
+void copy_bookmarks()
 {
     int count = 0;
     for (const BookmarkNode* node = bookmark_list.first(); node; node = node->next) ++count;
     free(rows);
     rows = count ? static_cast<uint32_t*>(malloc(size_t(count) * sizeof(uint32_t))) : nullptr;
     row_count = 0;
-    if (count && !rows) return false;
+    if (!rows) return;
     for (const BookmarkNode* node = bookmark_list.first(); node; node = node->next) rows[row_count++] = node->address;
-    return true;
 }
 
 // Shows the list as it is now, keeping the selection and the focus on the
