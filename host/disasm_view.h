@@ -4,15 +4,10 @@
 
 #include <stdint.h>
 
+#include "persistence/little_endian.h"
+
 const unsigned DISASM_VIEW_ACTIVE_OFFSET = 889;    // non-zero: the pane can offer the menu entry
 const unsigned DISASM_VIEW_SELECTED_OFFSET = 901;  // address of the selected line
-
-// Byte-wise little-endian read: no alignment or aliasing assumptions.
-inline uint32_t read_le32(const void* base, unsigned offset)
-{
-    const unsigned char* p = static_cast<const unsigned char*>(base) + offset;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 inline uint32_t disasm_view_active(const void* view)
 {

@@ -3,6 +3,7 @@
 #include "core/bookmark_commands.h"
 #include "host/globals.h"
 #include "host/host_api.h"
+#include "persistence/project_records.h"
 #include "persistence/settings_keys.h"
 #include "ui/bookmarks_window.h"
 #include "ui/panel.h"
@@ -29,6 +30,7 @@ int plugin_init(int host_version, HWND main_window)
 void plugin_reset()
 {
     clear_bookmarks();
+    forget_saved_base();
 }
 
 int plugin_close()

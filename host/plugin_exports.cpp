@@ -57,15 +57,16 @@ int ODBG_Pluginshortcut(int origin, int ctrl, int alt, int shift, int key, void*
     return plugin_shortcut(origin, ctrl, alt, shift, key);
 }
 
-void ODBG_Pluginsaveudd(void*, int is_main_module)
+// The module is the host's descriptor of the module whose project is written.
+void ODBG_Pluginsaveudd(void* module, int is_main_module)
 {
-    if (is_main_module) save_bookmark_records();
+    if (is_main_module) save_bookmark_records(module);
 }
 
-int ODBG_Pluginuddrecord(void*, int is_main_module, unsigned long tag, unsigned long size,
+int ODBG_Pluginuddrecord(void* module, int is_main_module, unsigned long tag, unsigned long size,
                          void* data)
 {
-    return is_main_module ? load_bookmark_record(tag, size, data) : 0;
+    return is_main_module ? load_bookmark_record(module, tag, size, data) : 0;
 }
 
 }  // extern "C"

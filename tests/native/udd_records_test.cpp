@@ -56,6 +56,7 @@ TEST(DecodeRecord, ShortOrMissingDataOfOurTagsIsDamagedAndNotReadPastItsEnd)
         RecordKind kind;
     } tags[] = {
         {RECORD_TAG_OWN, RECORD_OWN_SIZE, RECORD_OWN_DAMAGED},
+        {RECORD_TAG_BASE, RECORD_BASE_SIZE, RECORD_BASE_DAMAGED},
         {RECORD_TAG_OLD, RECORD_OLD_MIN_SIZE, RECORD_OLD_DAMAGED},
     };
     for (const auto& t : tags) {
@@ -73,11 +74,60 @@ TEST(DecodeRecord, ShortOrMissingDataOfOurTagsIsDamagedAndNotReadPastItsEnd)
 TEST(DecodeRecord, OtherTagsAreForeign)
 {
     const Bytes eight = {0x00, 0x10, 0x40, 0x00, 0x00, 0x10, 0x40, 0x00};
-    for (uint32_t tag : {0u, 0x4C4D430Bu, 0x0A434D4Cu, 0x236D420Bu, 0x0A426D23u, 0xFFFFFFFFu}) {
+    for (uint32_t tag : {0u, 0x4C4D430Cu, 0x0B434D4Cu, 0x0A434D4Cu, 0x236D420Bu, 0x0A426D23u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(::testing::Message() << std::hex << "tag 0x" << tag);
         EXPECT_EQ(RECORD_FOREIGN, decode(tag, eight).kind);
         EXPECT_EQ(RECORD_FOREIGN, decode(tag, {}).kind);
         EXPECT_EQ(RECORD_FOREIGN, decode_record(tag, 8, nullptr).kind);
+    }
+}
+
+TEST(DecodeRecord, BaseRecordGivesTheModulesBaseAndSizeFromItsFirstEightBytes)
+{
+    const Bytes saved = {0x00, 0x00, 0x40, 0x00, 0x00, 0x30, 0x00, 0x00, 0x99};
+    DecodedRecord record = decode(RECORD_TAG_BASE, saved);
+    EXPECT_EQ(RECORD_BASE, record.kind);
+    EXPECT_EQ(0x400000u, record.address);
+    EXPECT_EQ(0x3000u, record.module_size);
+
+    unsigned char buffer[RECORD_BASE_SIZE];
+    encode_base_record(0xFFFF0000, 0x12345678, buffer);
+    EXPECT_EQ((Bytes{0x00, 0x00, 0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12}), Bytes(buffer, buffer + RECORD_BASE_SIZE));
+    record = decode(RECORD_TAG_BASE, Bytes(buffer, buffer + RECORD_BASE_SIZE));
+    EXPECT_EQ(0xFFFF0000u, record.address);
+    EXPECT_EQ(0x12345678u, record.module_size);
+}
+
+TEST(MovedAddress, MovesExactlyTheAddressesInsideTheModuleAsSaved)
+{
+    const struct {
+        ModuleMove move;
+        uint32_t address;
+        uint32_t moved;
+    } cases[] = {
+        // The module's first and last bytes move; the bytes either side do not.
+        {{0x400000, 0x3000, 0x500000}, 0x400000, 0x500000},
+        {{0x400000, 0x3000, 0x500000}, 0x401003, 0x501003},
+        {{0x400000, 0x3000, 0x500000}, 0x402FFF, 0x502FFF},
+        {{0x400000, 0x3000, 0x500000}, 0x403000, 0x403000},
+        {{0x400000, 0x3000, 0x500000}, 0x3FFFFF, 0x3FFFFF},
+        {{0x400000, 0x3000, 0x500000}, 0x77E81234, 0x77E81234},  // a system DLL's line
+        // Downwards, and no move at all.
+        {{0x01000000, 0x10000, 0x00400000}, 0x0100FFFF, 0x0040FFFF},
+        {{0x400000, 0x3000, 0x400000}, 0x401003, 0x401003},
+        // A module running to the end of the address space: no overflow of base + size.
+        {{0xFFFF0000, 0x10000, 0x00400000}, 0xFFFFFFFF, 0x0040FFFF},
+        {{0xFFFF0000, 0x10000, 0x00400000}, 0xFFFEFFFF, 0xFFFEFFFF},
+        // A size claiming more than the address space holds: all from the base move.
+        {{0x80000000, 0xFFFFFFFF, 0x80010000}, 0xFFFFFFFF, 0x0000FFFF},  // wraps
+        {{0x80000000, 0xFFFFFFFF, 0x80010000}, 0x7FFFFFFF, 0x7FFFFFFF},
+        // A module of size 0 holds nothing.
+        {{0x400000, 0, 0x500000}, 0x400000, 0x400000},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.moved, moved_address(c.move, c.address))
+            << std::hex << "saved 0x" << c.move.saved_base << "+0x" << c.move.saved_size << " now 0x"
+            << c.move.current_base << ", address 0x" << c.address;
     }
 }
 

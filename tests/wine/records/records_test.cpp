@@ -16,6 +16,7 @@ namespace {
 
 const uint32_t TAG_OWN = 0x4C4D430A;
 const uint32_t TAG_OLD = 0x236D420A;
+const uint32_t TAG_BASE = 0x4C4D430B;
 
 const char* const DAMAGED_OWN = "Korvantis: Skipped a damaged bookmark record in the UDD file";
 const char* const DAMAGED_OLD = "Korvantis: Skipped a damaged bookmarks.dll record in the UDD file";
@@ -120,6 +121,21 @@ void announce(uint32_t tag, uint32_t size)
     fflush(stdout);
 }
 
+// The host's descriptor of the main module: its base and size lead it.
+struct ModuleDescriptor {
+    uint32_t base;
+    uint32_t size;
+    uint8_t rest[0x200];
+};
+
+std::vector<uint8_t> base_record(uint32_t base, uint32_t size)
+{
+    std::vector<uint8_t> bytes = le32(base);
+    const auto tail = le32(size);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+}
+
 class RecordsTest : public StartedPluginTest {
 protected:
     int own(uint32_t address, int is_main = 1)
@@ -158,12 +174,47 @@ TEST_F(RecordsTest, SavingStoresOneLittleEndianFourByteRecordPerBookmarkInAscend
 
 TEST_F(RecordsTest, SavingStoresNothingForOtherModulesOrWithoutBookmarks)
 {
+    ModuleDescriptor module = {0x400000, 0x3000, {}};
     plugin.saveudd(nullptr, 1);
+    plugin.saveudd(&module, 1);
     EXPECT_TRUE(host_state.calls.empty()) << "empty list";
     toggle_at(0x401000);
     forget_calls();
     plugin.saveudd(nullptr, 0);
+    plugin.saveudd(&module, 0);
     EXPECT_TRUE(host_state.calls.empty()) << "not the main module";
+}
+
+TEST_F(RecordsTest, SavingPutsTheModulesBaseAndSizeAheadOfTheAddressesWhenTheHostNamesTheModule)
+{
+    for (uint32_t address : {0x77E81234u, 0x00501003u, 0x00501006u}) toggle_at(address);
+    ModuleDescriptor module = {0x00500000, 0x00003000, {}};
+    memset(module.rest, 0xCC, sizeof module.rest);
+    forget_calls();
+    plugin.saveudd(&module, 1);
+    const auto saves = calls_of(HostOp::SaveRecord);
+    ASSERT_EQ(saves.size(), 4u);
+    EXPECT_EQ(saves[0].address, TAG_BASE);
+    EXPECT_EQ(saves[0].value, 8) << "size";
+    EXPECT_EQ(saves[0].data, base_record(0x00500000, 0x00003000));
+    const uint32_t addresses[] = {0x00501003, 0x00501006, 0x77E81234};  // absolute, DLL's too
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(saves[i + 1].address, TAG_OWN);
+        EXPECT_EQ(saves[i + 1].data, le32(addresses[i]));
+    }
+    EXPECT_TRUE(log_lines().empty());
+
+    // A base the host fails to store is told like a bookmark; the bookmarks still go.
+    host_state.save_record_policy = [](uint32_t tag, uint32_t, const void*) { return int(tag != TAG_BASE); };
+    host_state.saved_records.clear();
+    forget_calls();
+    plugin.saveudd(&module, 1);
+    const auto logs = calls_of(HostOp::Log);
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(logs[0].text, "Korvantis: Can't save the program's base [500000] to UDD file");
+    EXPECT_EQ(logs[0].address, 0u);
+    EXPECT_EQ(logs[0].emphasis, 1);
+    EXPECT_EQ(host_state.saved_records.size(), 3u);
 }
 
 int refuse_401000(uint32_t, uint32_t size, const void* data)
@@ -275,6 +326,110 @@ TEST_F(RecordsTest, RecordsOfOtherModulesAndOtherTagsAreIgnored)
     EXPECT_TRUE(saved_addresses().empty());
 }
 
+// One project file read back as the host hands it over: each record with
+// the main module's descriptor as it is now.
+struct FileRecord {
+    uint32_t tag;
+    std::vector<uint8_t> bytes;
+    int answer;
+};
+
+TEST_F(RecordsTest, BookmarksInsideTheSavedModuleFollowItToItsNewBase)
+{
+    const std::vector<uint8_t> saved_base = base_record(0x00400000, 0x00003000);
+    const std::vector<uint8_t> short_base(saved_base.begin(), saved_base.begin() + 7);
+    // Inside the module as saved: its first line, two named lines, its last byte.
+    // Outside: the byte after it, the byte before it, a system DLL's line.
+    const std::vector<FileRecord> bookmarks = {
+        {TAG_OWN, le32(0x00400000), 1}, {TAG_OWN, le32(0x00401003), 1}, {TAG_OWN, le32(0x00401006), 1},
+        {TAG_OWN, le32(0x00402FFF), 1}, {TAG_OWN, le32(0x00403000), 1}, {TAG_OWN, le32(0x003FFFFF), 1},
+        {TAG_OWN, le32(0x77E81234), 1}, {TAG_OLD, old_record(0x00401010), 0},
+    };
+    const std::vector<uint32_t> unmoved = {0x003FFFFF, 0x00400000, 0x00401003, 0x00401006, 0x00401010,
+                                           0x00402FFF, 0x00403000, 0x77E81234};
+    const char* const MOVED_UP = "Korvantis: Program moved from 400000 to 500000; its bookmarks move with it";
+    const struct {
+        const char* what;
+        std::vector<uint8_t> base;  // empty: no base record
+        int base_answer;
+        uint32_t now;               // the module's base now; 0: the host passes no module
+        std::vector<uint32_t> loaded;
+        const char* move_line;      // null: none
+    } rows[] = {
+        {"moved up", saved_base, 1, 0x00500000,
+         {0x003FFFFF, 0x00401010, 0x00403000, 0x00500000, 0x00501003, 0x00501006, 0x00502FFF, 0x77E81234}, MOVED_UP},
+        {"moved down", base_record(0x10000000, 0x00003000), 1, 0x00400000, unmoved,
+         "Korvantis: Program moved from 10000000 to 400000; its bookmarks move with it"},
+        {"same base", saved_base, 1, 0x00400000, unmoved, nullptr},
+        {"file of an older release", {}, 0, 0x00500000, unmoved, nullptr},
+        {"short base record", short_base, 0, 0x00500000, unmoved, nullptr},
+        {"no module from the host", saved_base, 0, 0, unmoved, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        plugin.reset();
+        forget_calls();
+        ModuleDescriptor module = {row.now, 0x00003000, {}};
+        const void* descriptor = row.now ? &module : nullptr;
+        if (!row.base.empty()) {
+            EXPECT_EQ(record(TAG_BASE, uint32_t(row.base.size()), row.base.data(), 1, descriptor), row.base_answer);
+        }
+        // Every line the bookmarks give, in the order given: the move first.
+        std::vector<std::string> expected_lines;
+        if (row.move_line) expected_lines.push_back(row.move_line);
+        EXPECT_EQ(log_lines(), expected_lines) << "before any bookmark is added";
+        if (row.move_line) {
+            EXPECT_EQ(calls_of(HostOp::Log)[0].address, row.now);
+            EXPECT_EQ(calls_of(HostOp::Log)[0].emphasis, -1);
+        }
+        EXPECT_TRUE(notices().empty());
+        std::vector<uint32_t> added;
+        for (const FileRecord& bookmark : bookmarks) {
+            EXPECT_EQ(record(bookmark.tag, uint32_t(bookmark.bytes.size()), bookmark.bytes.data(), 1, descriptor),
+                      bookmark.answer);
+            const auto logs = calls_of(HostOp::Log);
+            ASSERT_FALSE(logs.empty());
+            added.push_back(logs.back().address);
+            char line[64];  // the log line with one address
+            wsprintfA(line, "Korvantis: Bookmark added to line %X", logs.back().address);
+            expected_lines.push_back(line);
+        }
+        EXPECT_EQ(log_lines(), expected_lines);
+        EXPECT_EQ(notices().size(), bookmarks.size());
+        std::sort(added.begin(), added.end());
+        EXPECT_EQ(added, row.loaded) << "each line names the address the bookmark landed on";
+        EXPECT_EQ(saved_addresses(descriptor), row.loaded) << "saved where they are now";
+        if (row.now) {
+            ASSERT_FALSE(host_state.saved_records.empty());
+            EXPECT_EQ(host_state.saved_records[0].second, base_record(row.now, 0x00003000));
+        }
+    }
+}
+
+TEST_F(RecordsTest, ABaseIsForgottenAtResetAndReplacedByTheNextFilesBase)
+{
+    ModuleDescriptor module = {0x00500000, 0x00003000, {}};
+    const auto first = base_record(0x00400000, 0x00003000);
+    const auto second = base_record(0x00480000, 0x00003000);
+    const auto inside = le32(0x00401003);
+    const auto inside_second = le32(0x00481003);
+
+    ASSERT_EQ(record(TAG_BASE, 8, first.data(), 1, &module), 1);
+    ASSERT_EQ(record(TAG_BASE, 8, second.data(), 1, &module), 1);
+    ASSERT_EQ(record(TAG_OWN, 4, inside_second.data(), 1, &module), 1);
+    ASSERT_EQ(record(TAG_OWN, 4, inside.data(), 1, &module), 1);
+    EXPECT_EQ(saved_addresses(), (std::vector<uint32_t>{0x00401003, 0x00501003})) << "the later base holds";
+
+    // The same module's own records of another module's project are not ours to move.
+    forget_calls();
+    ASSERT_EQ(record(TAG_BASE, 8, first.data(), 0, &module), 0);
+    EXPECT_TRUE(host_state.calls.empty());
+
+    plugin.reset();
+    ASSERT_EQ(record(TAG_OWN, 4, inside.data(), 1, &module), 1);
+    EXPECT_EQ(saved_addresses(), std::vector<uint32_t>{0x00401003}) << "a file without a base after a reset";
+}
+
 TEST_F(RecordsTest, SavedBookmarksComeBackAfterUnloadNoneLostOrDoubled)
 {
     const char* chosen = getenv("KORVANTIS_SEED");
@@ -331,6 +486,9 @@ TEST_F(RecordsTest, DamagedRecordsAreSkippedWithoutReadingPastTheirEnd)
     };
     std::vector<Row> rows;
     for (uint32_t size = 0; size < 4; ++size) rows.push_back({TAG_OWN, size, false, true, 1, DAMAGED_OWN});
+    // A short base record moves nothing and, like any record the plug-in can't use, is left.
+    for (uint32_t size = 0; size < 8; ++size) rows.push_back({TAG_BASE, size, false, true, 0, nullptr});
+    rows.push_back({TAG_BASE, 8, true, true, 0, nullptr});
     for (uint32_t size = 0; size < 8; ++size) {
         rows.push_back({TAG_OLD, size, false, true, 0, DAMAGED_OLD});
         rows.push_back({TAG_OLD, size, false, false, 0, nullptr});
@@ -341,7 +499,8 @@ TEST_F(RecordsTest, DamagedRecordsAreSkippedWithoutReadingPastTheirEnd)
     rows.push_back({TAG_OLD, 8, true, false, 0, nullptr});
 
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << (row.tag == TAG_OWN ? "own" : "older") << " size " << row.size
+        SCOPED_TRACE(testing::Message() << (row.tag == TAG_OWN ? "own" : row.tag == TAG_BASE ? "base" : "older")
+                                        << " size " << row.size
                                         << (row.null_data ? " null data" : "")
                                         << (row.import_old ? "" : " import off"));
         set_setting("load_old_bookmarks", row.import_old);
@@ -350,7 +509,8 @@ TEST_F(RecordsTest, DamagedRecordsAreSkippedWithoutReadingPastTheirEnd)
         const void* data = row.null_data ? nullptr : guarded.place(bytes);
         announce(row.tag, row.size);
         forget_calls();
-        EXPECT_EQ(record(row.tag, row.size, data), row.answer);
+        ModuleDescriptor module = {0x00500000, 0x00003000, {}};
+        EXPECT_EQ(record(row.tag, row.size, data, 1, &module), row.answer);
         EXPECT_FALSE(guarded.over_read()) << "read past the record's end";
         const auto logs = calls_of(HostOp::Log);
         if (row.log) {

@@ -183,17 +183,18 @@ void PluginTest::action(int origin, int code, void* item)
     plugin.action(origin, code, item);
 }
 
-int PluginTest::record(uint32_t tag, uint32_t size, const void* data, int is_main)
+int PluginTest::record(uint32_t tag, uint32_t size, const void* data, int is_main, const void* module)
 {
-    return plugin.uddrecord(nullptr, is_main, tag, size, const_cast<void*>(data));
+    return plugin.uddrecord(const_cast<void*>(module), is_main, tag, size, const_cast<void*>(data));
 }
 
-std::vector<uint32_t> PluginTest::saved_addresses()
+std::vector<uint32_t> PluginTest::saved_addresses(const void* module)
 {
     host_state.saved_records.clear();
-    plugin.saveudd(nullptr, 1);
+    plugin.saveudd(const_cast<void*>(module), 1);
     std::vector<uint32_t> addresses;
     for (const auto& saved : host_state.saved_records) {
+        if (saved.first != 0x4C4D430A) continue;  // the base record goes ahead of the addresses
         uint32_t address = 0;
         if (saved.second.size() == 4) memcpy(&address, saved.second.data(), 4);
         addresses.push_back(address);

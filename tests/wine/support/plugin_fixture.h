@@ -54,9 +54,10 @@ protected:
     int shortcut(int key, int ctrl = 0, int alt = 0, int shift = 0);
     std::string menu(int origin, void* item, int* answer = nullptr);
     void action(int origin, int code, void* item = nullptr);
-    int record(uint32_t tag, uint32_t size, const void* data, int is_main = 1);
+    // module: the host's descriptor of the main module (base, size), or null.
+    int record(uint32_t tag, uint32_t size, const void* data, int is_main = 1, const void* module = nullptr);
     // Saves and answers the addresses of the own records stored, in order.
-    std::vector<uint32_t> saved_addresses();
+    std::vector<uint32_t> saved_addresses(const void* module = nullptr);
 
     void forget_calls() { host_state.calls.clear(); }
     std::vector<std::string> log_lines() const;
