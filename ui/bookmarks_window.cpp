@@ -372,6 +372,18 @@ void restore_place()
     MoveWindow(list_window, place.left, place.top, width, height, 1);
 }
 
+// A hidden window is checked again when it comes back: a screen may have
+// gone or changed while it was away.
+void bring_back_on_screen()
+{
+    RECT place;
+    if (!GetWindowRect(list_window, &place)) return;
+    const RECT before = place;
+    keep_title_bar_on_screen(place, title_bar_height(list_window));
+    if (place.left == before.left && place.top == before.top) return;
+    MoveWindow(list_window, place.left, place.top, place.right - place.left, place.bottom - place.top, 1);
+}
+
 void hide()
 {
     open_now = false;
@@ -484,6 +496,8 @@ void open_bookmarks_window()
             return;
         }
         restore_place();
+    } else if (!IsWindowVisible(list_window)) {
+        bring_back_on_screen();
     }
     refresh();
     open_now = true;

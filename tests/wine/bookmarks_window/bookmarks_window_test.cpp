@@ -138,10 +138,18 @@ TEST_F(BookmarksWindowTest, MenuCode4OpensTheWindowOnceAndBringsItBackAndCode5Do
     EXPECT_TRUE(keys_written().empty());
 
     ShowWindow(window, SW_HIDE);
+    // While it was hidden its screen went away: it comes back where one shows it.
+    MoveWindow(window, 5000, -4000, 500, 300, TRUE);
     forget_calls();
     EXPECT_EQ(open(), window) << "opened once, shown again";
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(calls_of(HostOp::ReadInt).empty());
+    RECT rect, work;
+    GetWindowRect(window, &rect);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_TRUE(rect.left >= work.left && rect.top >= work.top && rect.right <= work.right && rect.bottom <= work.bottom);
+    EXPECT_EQ(rect.right - rect.left, 500);
+    EXPECT_EQ(rect.bottom - rect.top, 300);
 }
 
 TEST_F(BookmarksWindowTest, RowsFollowEveryChangeInAddressOrderAndTheSelectionStaysOnItsBookmark)
