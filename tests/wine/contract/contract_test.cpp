@@ -220,11 +220,11 @@ TEST_F(ContractTest, VersionBlockNamesTheProductAndVersionInOneEnglishUsTable)
         const char* value;
     } strings[] = {
         {"FileDescription", "Set ultimate number of ollydbg bookmarks"},
-        {"FileVersion", "1, 4, 0, 0"},
+        {"FileVersion", "1, 5, 0, 0"},
         {"InternalName", "Korvantis"},
         {"OriginalFilename", "Korvantis.dll"},
         {"ProductName", "Korvantis"},
-        {"ProductVersion", "1, 4, 0, 0"},
+        {"ProductVersion", "1, 5, 0, 0"},
     };
     for (const auto& row : strings) {
         const std::string query = std::string("\\StringFileInfo\\040904b0\\") + row.key;

@@ -28,7 +28,7 @@ TEST_F(MenusTest, MainMenuListsTheFiveItemsInEightyTwoBytesWithoutAskingTheHost)
     char text[120];
     memset(text, 0x55, sizeof text);
     EXPECT_EQ(plugin.menu(MAIN, text, nullptr), 1);
-    EXPECT_STREQ(text, "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.4");
+    EXPECT_STREQ(text, "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.5");
     EXPECT_EQ(strchr(text, ','), nullptr) << "the debugger ends an item's text at a comma";
     for (size_t i = 82; i < sizeof text; ++i) ASSERT_EQ(text[i], 0x55) << "written beyond 82 bytes at " << i;
     EXPECT_TRUE(host_state.calls.empty());
