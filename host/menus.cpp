@@ -53,7 +53,7 @@ int alt_as_pressed(int alt, int ctrl)
     return alt == 0 && ctrl == 1 && GetKeyState(VK_MENU) < 0 ? 1 : alt;
 }
 
-// The first binding, in the order toggle, previous, next, whose key and
+// The first binding, in the order toggle, previous, next, list, whose key and
 // modifiers all equal what was pressed, or HOTKEY_COUNT. Each stored value is
 // read when it is compared, and a binding's reads stop at its first mismatch.
 HotkeyId binding_for(int key, int alt, int shift, int ctrl)
@@ -140,6 +140,10 @@ int plugin_shortcut(int origin, int ctrl, int alt, int shift, int key)
     case HOTKEY_NEXT:
         if (!address) return 0;
         navigate_next(address);
+        return 1;
+    case HOTKEY_LIST:
+        // Needs no selected line: the window lists every bookmark.
+        open_bookmarks_window();
         return 1;
     case HOTKEY_COUNT:
         break;

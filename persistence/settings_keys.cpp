@@ -15,6 +15,7 @@ const HotkeyKeys HOTKEY_KEYS[HOTKEY_COUNT] = {
     {"hotkey_toggle__key", "hotkey_toggle__alt", "hotkey_toggle__shift", "hotkey_toggle__ctrl"},
     {"hotkey_previous__key", "hotkey_previous__alt", "hotkey_previous__shift", "hotkey_previous__ctrl"},
     {"hotkey_next__key", "hotkey_next__alt", "hotkey_next__shift", "hotkey_next__ctrl"},
+    {"hotkey_list__key", "hotkey_list__alt", "hotkey_list__shift", "hotkey_list__ctrl"},
 };
 
 namespace {

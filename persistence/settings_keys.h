@@ -1,4 +1,4 @@
-// The plug-in's settings: twenty-two named integers in the host's per-plug-in
+// The plug-in's settings: twenty-six named integers in the host's per-plug-in
 // store, always read afresh. These names are the only place they are spelled.
 #pragma once
 
@@ -24,7 +24,9 @@ struct HotkeyKeys {
     const char* ctrl;
 };
 
-enum HotkeyId { HOTKEY_TOGGLE, HOTKEY_PREVIOUS, HOTKEY_NEXT, HOTKEY_COUNT };
+// The Bookmarks window's own shortcut comes last, after the three of the CPU
+// window's commands.
+enum HotkeyId { HOTKEY_TOGGLE, HOTKEY_PREVIOUS, HOTKEY_NEXT, HOTKEY_LIST, HOTKEY_COUNT };
 
 // Indexed by HotkeyId; the order is also the order in which bindings are tried.
 extern const HotkeyKeys HOTKEY_KEYS[HOTKEY_COUNT];

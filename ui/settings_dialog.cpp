@@ -33,6 +33,7 @@ const HotkeyField HOTKEY_FIELDS[] = {
     {IDC_HOTKEY_TOGGLE, HOTKEY_TOGGLE},
     {IDC_HOTKEY_PREVIOUS, HOTKEY_PREVIOUS},
     {IDC_HOTKEY_NEXT, HOTKEY_NEXT},
+    {IDC_HOTKEY_LIST, HOTKEY_LIST},
 };
 
 int read_setting(const char* key, int fallback = 0)

@@ -1,4 +1,4 @@
-// The modal settings dialog: three option check boxes and three shortcut
+// The modal settings dialog: three option check boxes and four shortcut
 // fields, written to the settings store on "OK" only.
 #pragma once
 

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(SettingsKeys, AllSeventeenKeysAreSpelledAsStored)
+TEST(SettingsKeys, KeysAreSpelledAsStored)
 {
     const struct {
         const char* actual;
@@ -25,6 +25,10 @@ TEST(SettingsKeys, AllSeventeenKeysAreSpelledAsStored)
         {HOTKEY_KEYS[HOTKEY_NEXT].alt, "hotkey_next__alt"},
         {HOTKEY_KEYS[HOTKEY_NEXT].shift, "hotkey_next__shift"},
         {HOTKEY_KEYS[HOTKEY_NEXT].ctrl, "hotkey_next__ctrl"},
+        {HOTKEY_KEYS[HOTKEY_LIST].key, "hotkey_list__key"},
+        {HOTKEY_KEYS[HOTKEY_LIST].alt, "hotkey_list__alt"},
+        {HOTKEY_KEYS[HOTKEY_LIST].shift, "hotkey_list__shift"},
+        {HOTKEY_KEYS[HOTKEY_LIST].ctrl, "hotkey_list__ctrl"},
         {KEY_TOP, "top"},
         {KEY_LEFT, "left"},
     };

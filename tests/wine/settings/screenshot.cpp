@@ -1,6 +1,7 @@
 // Not a check: shows the settings dialog as the user guide recommends it (the
-// three options ticked; Ctrl+D, Ctrl+Shift+comma and Ctrl+Shift+period for
-// toggle, backward and forward, hotkey words 0x0244, 0x03BC and 0x03BE) and saves
+// three options ticked; Ctrl+D, Ctrl+Shift+comma, Ctrl+Shift+period and
+// Ctrl+Shift+D for toggle, backward, forward and the Bookmarks window, hotkey
+// words 0x0244, 0x03BC, 0x03BE and 0x0344) and saves
 // what the screen shows of it as a BMP, for the documentation. Disabled by
 // default; scripts/screenshot-settings runs it.
 #include <stdlib.h>
@@ -27,7 +28,7 @@ TEST_F(SettingsScreenshotTest, DISABLED_SettingsWithTheGuidesShortcuts)
         const char* binding;
         int key;
         int shift;
-    } shortcuts[] = {{"toggle", 'D', 0}, {"previous", 0xBC, 1}, {"next", 0xBE, 1}};
+    } shortcuts[] = {{"toggle", 'D', 0}, {"previous", 0xBC, 1}, {"next", 0xBE, 1}, {"list", 'D', 1}};
     for (const auto& shortcut : shortcuts) {
         const std::string prefix = std::string("hotkey_") + shortcut.binding + "__";
         set_setting((prefix + "key").c_str(), shortcut.key);

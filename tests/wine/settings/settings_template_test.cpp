@@ -11,7 +11,7 @@ const DWORD CHILD = WS_CHILD | WS_VISIBLE;
 
 class SettingsTemplateTest : public PluginTest {};
 
-TEST_F(SettingsTemplateTest, IsTheCentredModalSettingsBoxWithItsThirteenControlsInTabOrder)
+TEST_F(SettingsTemplateTest, IsTheCentredModalSettingsBoxWithItsFifteenControlsInTabOrder)
 {
     ASSERT_TRUE(load_plugin());
     DialogTemplate dialog;
@@ -25,7 +25,7 @@ TEST_F(SettingsTemplateTest, IsTheCentredModalSettingsBoxWithItsThirteenControls
     EXPECT_EQ(dialog.style, DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
                                   DS_FIXEDSYS | DS_CENTER));
     EXPECT_EQ(dialog.cx, 221);
-    EXPECT_EQ(dialog.cy, 127);
+    EXPECT_EQ(dialog.cy, 143);
     EXPECT_EQ(dialog.title, L"Settings");
 
     const DWORD CHECK_BOX = CHILD | BS_AUTOCHECKBOX | WS_TABSTOP;
@@ -43,20 +43,22 @@ TEST_F(SettingsTemplateTest, IsTheCentredModalSettingsBoxWithItsThirteenControls
         {NO_ID, BUTTON, GROUP, "", 2, 0, 216, 45},
         {IDC_LOAD_OLD_BOOKMARKS, BUTTON, CHECK_BOX, "Try to recognize bookmarks set by bookmarks.dll", 6, 19, 172, 9},
         {IDC_AUTO_SHOW, BUTTON, CHECK_BOX, "Auto show navigation panel at olly startup", 6, 7, 172, 9},
-        {IDC_SETTINGS_OK, BUTTON, PUSH, "OK", 115, 111, 50, 14},
-        {IDC_SETTINGS_CANCEL, BUTTON, PUSH, "Cancel", 167, 111, 50, 14},
+        {IDC_SETTINGS_OK, BUTTON, PUSH, "OK", 115, 127, 50, 14},
+        {IDC_SETTINGS_CANCEL, BUTTON, PUSH, "Cancel", 167, 127, 50, 14},
         {IDC_SHOW_TOGGLE_BOOKMARK, BUTTON, CHECK_BOX, "Show \"Toggle Bookmark\" menu item", 6, 31, 172, 9},
         {IDC_HOTKEY_TOGGLE, 0, HOTKEY, "", 79, 54, 133, 14},
-        {NO_ID, BUTTON, GROUP, "Shortcuts (Some combinations may not work due to conflicts)", 1, 45, 216, 61},
+        {NO_ID, BUTTON, GROUP, "Shortcuts (Some combinations may not work due to conflicts)", 1, 45, 216, 77},
         {NO_ID, STATIC, LABEL, "Toggle bookmark: ", 8, 56, 60, 8},
         {IDC_HOTKEY_PREVIOUS, 0, HOTKEY, "", 79, 71, 133, 14},
         {NO_ID, STATIC, LABEL, "Navigate backward: ", 8, 73, 67, 8},
         {IDC_HOTKEY_NEXT, 0, HOTKEY, "", 79, 87, 133, 14},
         {NO_ID, STATIC, LABEL, "Navigate forward: ", 8, 89, 62, 8},
+        {IDC_HOTKEY_LIST, 0, HOTKEY, "", 79, 103, 133, 14},
+        {NO_ID, STATIC, LABEL, "Bookmark list: ", 8, 105, 52, 8},
     };
-    ASSERT_EQ(dialog.item_count, 13);
-    ASSERT_EQ(dialog.items.size(), 13u);
-    for (size_t i = 0; i < 13; ++i) {
+    ASSERT_EQ(dialog.item_count, 15);
+    ASSERT_EQ(dialog.items.size(), 15u);
+    for (size_t i = 0; i < 15; ++i) {
         const DialogTemplateItem& item = dialog.items[i];
         SCOPED_TRACE(testing::Message() << "control " << i << " " << expected[i].text);
         EXPECT_EQ(item.id, expected[i].id);

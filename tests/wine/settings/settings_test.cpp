@@ -20,9 +20,10 @@ const char* const ALL_KEYS[] = {
     "auto_show",           "load_old_bookmarks",   "show_toggle_bookmark",  "hotkey_toggle__key",
     "hotkey_toggle__alt",  "hotkey_toggle__shift", "hotkey_toggle__ctrl",   "hotkey_previous__key",
     "hotkey_previous__alt", "hotkey_previous__shift", "hotkey_previous__ctrl", "hotkey_next__key",
-    "hotkey_next__alt",    "hotkey_next__shift",   "hotkey_next__ctrl"};
+    "hotkey_next__alt",    "hotkey_next__shift",   "hotkey_next__ctrl",    "hotkey_list__key",
+    "hotkey_list__alt",    "hotkey_list__shift",   "hotkey_list__ctrl"};
 
-// The fifteen writes of OK, in order, with the values given.
+// The nineteen writes of OK, in order, with the values given.
 KeyValues writes_of(std::initializer_list<int> values)
 {
     KeyValues expected;
@@ -100,7 +101,7 @@ protected:
 
 TEST_F(SettingsTest, FreshStoreShowsTickedBoxesAndEmptyFieldsReadingOnlyTheKeyCodes)
 {
-    int boxes[3] = {-1, -1, -1}, fields[3] = {-1, -1, -1};
+    int boxes[3] = {-1, -1, -1}, fields[4] = {-1, -1, -1, -1};
     bool owner_disabled = false;
     HWND owner = nullptr;
     open_settings({[&](HWND dialog) {
@@ -112,6 +113,7 @@ TEST_F(SettingsTest, FreshStoreShowsTickedBoxesAndEmptyFieldsReadingOnlyTheKeyCo
         fields[0] = hotkey(dialog, IDC_HOTKEY_TOGGLE);
         fields[1] = hotkey(dialog, IDC_HOTKEY_PREVIOUS);
         fields[2] = hotkey(dialog, IDC_HOTKEY_NEXT);
+        fields[3] = hotkey(dialog, IDC_HOTKEY_LIST);
         click(dialog, IDC_SETTINGS_CANCEL);
     }});
     EXPECT_EQ(owner, main_window);
@@ -124,7 +126,8 @@ TEST_F(SettingsTest, FreshStoreShowsTickedBoxesAndEmptyFieldsReadingOnlyTheKeyCo
                                   {"show_toggle_bookmark", 1},
                                   {"hotkey_toggle__key", 0},
                                   {"hotkey_previous__key", 0},
-                                  {"hotkey_next__key", 0}}));
+                                  {"hotkey_next__key", 0},
+                                  {"hotkey_list__key", 0}}));
     EXPECT_TRUE(writes().empty());
     EXPECT_TRUE(IsWindowEnabled(main_window));
 }
@@ -142,7 +145,10 @@ TEST_F(SettingsTest, StoredValuesAreShownAndModifiersReadOnlyForASetKey)
     set_setting("hotkey_next__key", 66);  // Alt+Ctrl+B
     set_setting("hotkey_next__alt", 1);
     set_setting("hotkey_next__ctrl", 1);
-    int boxes[3] = {-1, -1, -1}, fields[3] = {-1, -1, -1};
+    set_setting("hotkey_list__key", 76);  // Alt+Shift+L
+    set_setting("hotkey_list__alt", 1);
+    set_setting("hotkey_list__shift", 1);
+    int boxes[3] = {-1, -1, -1}, fields[4] = {-1, -1, -1, -1};
     open_settings({[&](HWND dialog) {
         boxes[0] = checked(dialog, IDC_AUTO_SHOW);
         boxes[1] = checked(dialog, IDC_LOAD_OLD_BOOKMARKS);
@@ -150,6 +156,7 @@ TEST_F(SettingsTest, StoredValuesAreShownAndModifiersReadOnlyForASetKey)
         fields[0] = hotkey(dialog, IDC_HOTKEY_TOGGLE);
         fields[1] = hotkey(dialog, IDC_HOTKEY_PREVIOUS);
         fields[2] = hotkey(dialog, IDC_HOTKEY_NEXT);
+        fields[3] = hotkey(dialog, IDC_HOTKEY_LIST);
         click(dialog, IDC_SETTINGS_CANCEL);
     }});
     EXPECT_EQ(boxes[0], BST_CHECKED);
@@ -158,6 +165,7 @@ TEST_F(SettingsTest, StoredValuesAreShownAndModifiersReadOnlyForASetKey)
     EXPECT_EQ(fields[0], 0x0374);
     EXPECT_EQ(fields[1], 0);
     EXPECT_EQ(fields[2], 0x0642);
+    EXPECT_EQ(fields[3], 0x054C);
     EXPECT_EQ(reads(), (KeyValues{{"auto_show", 1},
                                   {"load_old_bookmarks", 1},
                                   {"show_toggle_bookmark", 1},
@@ -169,7 +177,11 @@ TEST_F(SettingsTest, StoredValuesAreShownAndModifiersReadOnlyForASetKey)
                                   {"hotkey_next__key", 0},
                                   {"hotkey_next__alt", 0},
                                   {"hotkey_next__shift", 0},
-                                  {"hotkey_next__ctrl", 0}}));
+                                  {"hotkey_next__ctrl", 0},
+                                  {"hotkey_list__key", 0},
+                                  {"hotkey_list__alt", 0},
+                                  {"hotkey_list__shift", 0},
+                                  {"hotkey_list__ctrl", 0}}));
     EXPECT_TRUE(writes().empty());
 }
 
@@ -182,8 +194,8 @@ TEST_F(SettingsTest, OkWritesTheBoxesThenEachBindingAsKeyAltShiftCtrl)
         KeyValues expected;
     } cases[] = {
         {"untouched fresh store keeps the three features on", {}, [](HWND) {},
-         writes_of({1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
-        {"every box stored 0 ticked and three shortcuts typed",
+         writes_of({1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+        {"every box stored 0 ticked and four shortcuts typed",
          {{"auto_show", 0}, {"load_old_bookmarks", 0}, {"show_toggle_bookmark", 0}},
          [](HWND dialog) {
              click(dialog, IDC_AUTO_SHOW);
@@ -192,17 +204,19 @@ TEST_F(SettingsTest, OkWritesTheBoxesThenEachBindingAsKeyAltShiftCtrl)
              set_hotkey(dialog, IDC_HOTKEY_TOGGLE, 0x0A27);    // Ctrl+Right, extended
              set_hotkey(dialog, IDC_HOTKEY_PREVIOUS, 0x0642);  // Alt+Ctrl+B
              set_hotkey(dialog, IDC_HOTKEY_NEXT, 0x0374);      // Ctrl+Shift+F5
+             set_hotkey(dialog, IDC_HOTKEY_LIST, 0x0D24);      // Alt+Shift+Home, extended
          },
-         writes_of({1, 1, 1, 39, 0, 0, 1, 66, 1, 0, 1, 116, 0, 1, 1})},
+         writes_of({1, 1, 1, 39, 0, 0, 1, 66, 1, 0, 1, 116, 0, 1, 1, 36, 1, 1, 0})},
         {"stored values kept, one box unticked, toggle field cleared",
          {{"auto_show", 1}, {"load_old_bookmarks", 1}, {"show_toggle_bookmark", 1},
           {"hotkey_toggle__key", 116}, {"hotkey_toggle__shift", 1}, {"hotkey_toggle__ctrl", 1},
-          {"hotkey_next__key", 78}, {"hotkey_next__alt", 1}},
+          {"hotkey_next__key", 78}, {"hotkey_next__alt", 1},
+          {"hotkey_list__key", 68}, {"hotkey_list__shift", 1}, {"hotkey_list__ctrl", 1}},
          [](HWND dialog) {
              click(dialog, IDC_LOAD_OLD_BOOKMARKS);
              set_hotkey(dialog, IDC_HOTKEY_TOGGLE, 0);
          },
-         writes_of({1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 78, 1, 0, 0})},
+         writes_of({1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 78, 1, 0, 0, 68, 0, 1, 1})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -258,11 +272,13 @@ TEST_F(SettingsTest, CancelAndTheCloseBoxEndTheDialogWritingNothing)
             click(dialog, IDC_AUTO_SHOW);
             click(dialog, IDC_SHOW_TOGGLE_BOOKMARK);
             set_hotkey(dialog, IDC_HOTKEY_NEXT, 0x0374);
+            set_hotkey(dialog, IDC_HOTKEY_LIST, 0x0374);
             way.close(dialog);
         }});
         EXPECT_TRUE(writes().empty());
         EXPECT_EQ(setting("auto_show"), 1);
         EXPECT_FALSE(has_setting("hotkey_next__key"));
+        EXPECT_FALSE(has_setting("hotkey_list__key"));
     }
 }
 
@@ -309,7 +325,7 @@ TEST_F(SettingsTest, EnterAndEscEndTheDialogOnlyThroughItsOwnButtons)
         } else {
             EXPECT_EQ(commands, std::vector<int>{c.command});
         }
-        EXPECT_EQ(writes().size(), c.writes ? 15u : 0u);
+        EXPECT_EQ(writes().size(), c.writes ? 19u : 0u);
         if (c.writes) EXPECT_EQ(setting("auto_show"), 0) << "the click unticked the box shown ticked";
     }
 }
