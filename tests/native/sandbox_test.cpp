@@ -269,27 +269,6 @@ TEST(SandboxSampleProgram, AtAnotherBaseEveryAddressMovesAndTheRestStays)
     }
 }
 
-TEST(SandboxSampleProgram, AtTheOtherBaseTheTextsNameTheMovedAddresses)
-{
-    const struct {
-        uint32_t linked_address;
-        const char* text;  // at 0x00500000
-    } cases[] = {
-        {0x0040100D, "CALL sample.0050122D"},
-        {0x00401040, "JL SHORT sample.00501045"},
-        {0x00401045, "PUSH sample.00503024"},
-        {0x0040113A, "MOV EAX,DWORD PTR DS:[503010]"},
-        {0x0040106C, "CALL DWORD PTR DS:[<&KERNEL32.GetModuleHandleA>]"},
-    };
-    const std::vector<CodeLine> lines = sample_program(0x00500000);
-    for (const auto& c : cases) {
-        auto line = std::find_if(lines.begin(), lines.end(),
-                                 [&](const CodeLine& l) { return l.address == c.linked_address + 0x00100000; });
-        ASSERT_NE(line, lines.end()) << std::hex << c.linked_address;
-        EXPECT_EQ(line->text, c.text);
-    }
-}
-
 TEST(SandboxSampleProgram, NamesSitOnLinesAndAreOnePerLineAndType)
 {
     const std::vector<LineName> linked = sample_names();
@@ -355,21 +334,14 @@ TEST(SandboxSampleProgram, ABaseIsReadInHexAndMustBeOneWindowsLoadsAt)
         uint32_t base;  // 0: refused
     } cases[] = {
         {"0x500000", 0x00500000},
-        {"0X00500000", 0x00500000},
         {"500000", 0x00500000},
-        {"0x7fee0000", 0x7FEE0000},
         {"0x10000", 0x00010000},
         {"0x7FFE0000", 0x7FFE0000},  // the image ends at 7FFE6000
         {"0x7FFF0000", 0},           // the image would reach past 7FFF0000
-        {"0xFFFF0000", 0},
-        {"0x0", 0},
         {"0x501000", 0},             // not a multiple of 64 KiB
         {"0x100400000", 0},          // above 32 bits, 0x00400000 when cut
-        {"5000000000", 0},
         {"", 0},
-        {"0x", 0},
         {"-0x500000", 0},
-        {" 0x500000", 0},
         {"0x500000 ", 0},
         {"500000h", 0},
     };
