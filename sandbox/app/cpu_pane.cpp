@@ -1,15 +1,15 @@
 #include "sandbox/app/cpu_pane.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include <string>
 
 #include "host/host_api.h"
 #include "sandbox/app/debugger_keys.h"
-#include "sandbox/app/input_box.h"
+#include "sandbox/app/line_names.h"
 #include "sandbox/app/owned_windows.h"
 #include "sandbox/app/plugin_host.h"
+#include "sandbox/app/plugin_menus.h"
 #include "sandbox/app/trace.h"
 #include "sandbox/disasm_view_record.h"
 #include "sandbox/host_state.h"
@@ -17,15 +17,6 @@
 namespace {
 
 const char CPU_CLASS[] = "SandboxCpuPane";
-
-// Columns in characters: the label (cut visibly when longer), the bytes (the
-// sample's longest instruction has seven) and the instruction (a longer one
-// pushes the comment on); the comment follows, cut visibly after
-// COMMENT_SHOWN characters since a name can be of any length.
-const size_t LABEL_COLUMN = 14;
-const size_t HEX_COLUMN = 14;
-const size_t TEXT_COLUMN = 40;
-const size_t COMMENT_SHOWN = 259;
 
 HWND cpu_pane = nullptr;
 HFONT code_font = nullptr;
@@ -64,44 +55,6 @@ void select_row(size_t row, bool center)
     trace("select %08X row %u top %u", program[row].address, unsigned(row), unsigned(top_row));
 }
 
-// The user's name of the given type for address, or null when it has none.
-const std::string* name_of(uint32_t address, int type)
-{
-    auto found = host_state.names.find({address, type});
-    return found == host_state.names.end() ? nullptr : &found->second;
-}
-
-// text cut to width characters, its end replaced by "..." when it was longer.
-std::string fit(const std::string& text, size_t width)
-{
-    return text.size() <= width ? text : text.substr(0, width - 3) + "...";
-}
-
-// What a row shows: address, label, bytes, instruction, and the user's
-// comment, or the analysis' own comment where the user has none, as the
-// debugger's Comment column does.
-std::string row_text(const CodeLine& line)
-{
-    char address[12];  // eight hex digits
-    snprintf(address, sizeof address, "%08X  ", line.address);
-    std::string text = address;
-    const std::string* label = name_of(line.address, NAME_LABEL);
-    const std::string shown_label = label ? fit(*label, LABEL_COLUMN) : "";
-    text += shown_label + std::string(LABEL_COLUMN + 1 - shown_label.size(), ' ');
-    std::string hex;
-    for (uint8_t octet : line.bytes) {
-        char pair[4];  // two hex digits
-        snprintf(pair, sizeof pair, "%02X", octet);
-        hex += pair;
-    }
-    text += hex + std::string(hex.size() < HEX_COLUMN ? HEX_COLUMN - hex.size() : 0, ' ') + ' ';
-    text += line.text + std::string(line.text.size() < TEXT_COLUMN ? TEXT_COLUMN - line.text.size() : 0, ' ') + ' ';
-    const std::string* comment = name_of(line.address, NAME_COMMENT);
-    if (!comment && !line.comment.empty()) comment = &line.comment;
-    if (comment) text += "; " + fit(*comment, COMMENT_SHOWN);
-    return text;
-}
-
 void paint(HWND window)
 {
     PAINTSTRUCT paint;
@@ -122,29 +75,13 @@ void paint(HWND window)
     EndPaint(window, &paint);
 }
 
-// ':' and ';': asks for the selected line's label or comment in a small box,
-// the current one filled in; an empty text removes it, Esc leaves it.
+// ':' and ';': the selected line's label or comment, asked for in a small box.
 void edit_name(int type)
 {
     const uint32_t address = program[selected].address;
-    const char* what = type == NAME_LABEL ? "label" : "comment";
-    char title[32];  // "Comment at " and eight hex digits
-    snprintf(title, sizeof title, "%s at %08X", type == NAME_LABEL ? "Label" : "Comment", address);
-    const char* prompt = type == NAME_LABEL ? "Label (an empty text removes it):" : "Comment (an empty text removes it):";
-    const std::string* current = name_of(address, type);
-    std::string text = current ? *current : "";
-    const bool confirmed = ask_text(GetAncestor(cpu_pane, GA_ROOT), cpu_pane, title, prompt, &text);
-    if (!confirmed || program.empty()) {
-        trace("%s %08X kept", what, address);
-        return;
-    }
-    if (text.empty()) {
-        host_state.names.erase({address, type});
-        trace("%s %08X removed", what, address);
-    } else {
-        host_state.names[{address, type}] = text;
-        trace("%s %08X \"%s\"", what, address, text.c_str());
-    }
+    std::string text;
+    if (!ask_name(cpu_pane, address, type, &text) || program.empty()) return;
+    store_name(address, type, text);
     InvalidateRect(cpu_pane, nullptr, TRUE);
 }
 
@@ -292,11 +229,10 @@ HWND create_cpu_pane(HWND parent, HFONT font, int height_of_row)
     return cpu_pane;
 }
 
-void show_program(const std::vector<CodeLine>& lines, const std::vector<LineName>& names)
+void show_program(const std::vector<CodeLine>& lines, size_t top, size_t selected_line)
 {
     program = lines;
-    top_row = 0;
-    host_state.names.clear();
+    top_row = top;
     if (program.empty()) {
         disasm_view.set_selected(0);
         disasm_view.set_active(0);
@@ -304,10 +240,15 @@ void show_program(const std::vector<CodeLine>& lines, const std::vector<LineName
         InvalidateRect(cpu_pane, nullptr, TRUE);
         return;
     }
-    for (const LineName& name : names) host_state.names[{name.address, name.type}] = name.text;
     disasm_view.set_active(1);
     SetScrollRange(cpu_pane, SB_VERT, 0, int(program.size()) - 1, FALSE);
-    select_row(0, false);
+    select_row(selected_line, false);
+}
+
+void shown_rows(size_t* top, size_t* selected_line)
+{
+    *top = top_row;
+    *selected_line = selected;
 }
 
 bool program_is_open()

@@ -14,10 +14,12 @@
 void register_cpu_pane_class(HINSTANCE instance);
 HWND create_cpu_pane(HWND parent, HFONT font, int row_height);
 
-// Shows the program's lines and selects the first, with the labels and
-// comments its project gives them (the host's names table, which host_find_name
-// answers from, holds exactly these afterwards); no lines: no program, no names.
-void show_program(const std::vector<CodeLine>& lines, const std::vector<LineName>& names = {});
+// Shows the program's lines, the row top first in view and the row selected
+// chosen, with the labels and comments of the host's names table beside them;
+// no lines: no program.
+void show_program(const std::vector<CodeLine>& lines, size_t top = 0, size_t selected = 0);
+// The row first in view and the selected row.
+void shown_rows(size_t* top, size_t* selected);
 bool program_is_open();
 // The record the plug-ins get for the CPU disassembler.
 void* disasm_view_record();

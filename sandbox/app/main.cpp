@@ -1,12 +1,16 @@
 // The sandbox: OLLYDBG.EXE that loads plug-ins the way the debugger does and
 // shows them a CPU pane with a sample program, a log and a notice line.
 //
-//   OLLYDBG.EXE [--plugins FOLDER | --plugin FILE ...] [--log FILE]
+//   OLLYDBG.EXE [--plugins FOLDER | --plugin FILE ...] [--log FILE] [--base ADDRESS]
 //
 // Without --plugins or --plugin it loads $KORVANTIS_DLL, or the freshly built
 // dist\Korvantis.dll. Settings go to ollydbg.ini beside the program, the
 // sample program's project to sample.udd beside it, and the trace of every
-// call to sandbox.log beside it unless --log names another file.
+// call to sandbox.log beside it unless --log names another file. The sample
+// program is loaded at 0x00400000, the base it is linked at, or at the hex
+// ADDRESS of --base (--base 0x500000), as Windows loads a program with a
+// movable base where it chooses; File > Restart at another base moves it
+// between 0x00400000 and 0x00500000. One project file serves every base.
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
@@ -15,8 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "sandbox/app/loaded_program.h"
 #include "sandbox/app/plugin_host.h"
 #include "sandbox/app/plugin_stores.h"
+#include "sandbox/app/sample_program.h"
 #include "sandbox/app/sandbox_window.h"
 #include "sandbox/app/trace.h"
 #include "sandbox/app/window_report.h"
@@ -39,6 +45,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     std::string log_path = folder + "\\sandbox.log";
     std::vector<std::string> files;
     bool chosen = false;
+    uint32_t base = SAMPLE_LINKED_BASE;
+    const char* refused_base = nullptr;
     for (int i = 1; i + 1 < __argc; i += 2) {
         const std::string option = __argv[i];
         if (option == "--log") {
@@ -50,6 +58,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         } else if (option == "--plugin") {
             files.push_back(__argv[i + 1]);
             chosen = true;
+        } else if (option == "--base") {
+            if (!parse_load_address(__argv[i + 1], &base)) refused_base = __argv[i + 1];
         }
     }
     if (!chosen) files.push_back(default_plugin_path());
@@ -67,7 +77,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     UpdateWindow(main_window);
     load_plugins(files, main_window);
     build_plugins_menu(main_window);
-    open_program();
+    if (refused_base) {
+        host_message(1, "--base %s: no base the program can load at (hex, a multiple of 10000, the program below "
+                        "7FFF0000); loaded at %08X", refused_base, base);
+    }
+    open_program(base);
     SetFocus(main_window);
     report_windows();
     trace("ready");

@@ -1,5 +1,7 @@
 #include "sandbox/app/owned_windows.h"
 
+#include <vector>
+
 namespace {
 
 // Timer of the main window that raises its owned windows once, a moment
@@ -7,16 +9,15 @@ namespace {
 const UINT_PTR RAISE_TIMER = 1;
 const UINT RAISE_DELAY_MS = 300;
 
-BOOL CALLBACK raise_if_owned(HWND window, LPARAM owner)
+struct OwnedSearch {
+    HWND owner;
+    std::vector<HWND> found;  // in the Windows order, the frontmost first
+};
+
+BOOL CALLBACK collect_if_owned(HWND window, LPARAM search)
 {
-    if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
-        // Already first in the Windows order, a plain move to the top would
-        // change nothing and Wine would leave the X window where it is; a step
-        // through the topmost band is a real change that restacks it.
-        const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
-        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-    }
+    OwnedSearch* owned = reinterpret_cast<OwnedSearch*>(search);
+    if (GetWindow(window, GW_OWNER) == owned->owner && IsWindowVisible(window)) owned->found.push_back(window);
     return TRUE;
 }
 
@@ -36,6 +37,18 @@ bool raise_owned_windows_on_timer(HWND owner, WPARAM timer)
 {
     if (timer != RAISE_TIMER) return false;
     KillTimer(owner, RAISE_TIMER);
-    EnumThreadWindows(GetCurrentThreadId(), raise_if_owned, reinterpret_cast<LPARAM>(owner));
+    OwnedSearch owned = {owner, {}};
+    EnumThreadWindows(GetCurrentThreadId(), collect_if_owned, reinterpret_cast<LPARAM>(&owned));
+    // The rearmost first, so that each one raised lands above those before it
+    // and they end in their own order. Raised frontmost first, a panel shown
+    // again (Show/Hide) while the Bookmarks window was open stayed behind the
+    // main window, out of reach of clicks. Already first in the Windows order, a plain move to the top
+    // would change nothing and Wine would leave the X window where it is; a
+    // step through the topmost band is a real change that restacks it.
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    for (size_t i = owned.found.size(); i-- > 0;) {
+        SetWindowPos(owned.found[i], HWND_TOPMOST, 0, 0, 0, 0, flags);
+        SetWindowPos(owned.found[i], HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    }
     return true;
 }

@@ -1,6 +1,6 @@
-// The sandbox's plug-ins: loading them the way the debugger does, their menus,
-// the keys offered to them, their resets and their ending. The host reaches
-// the user interface only through HostUi.
+// The sandbox's plug-ins: loading them the way the debugger does, the keys
+// offered to them, their resets and their ending (their menus are in
+// plugin_menus). The host reaches the user interface only through HostUi.
 #pragma once
 
 #include <windows.h>
@@ -9,13 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "sandbox/app/menu_text.h"
 #include "sandbox/plugin_module.h"
 
 struct HostedPlugin {
     PluginModule module;
-    std::string name;                 // as _ODBG_Plugindata gave it
-    std::vector<MenuItem> main_menu;  // empty: no entry, or a rejected description
+    std::string name;  // as _ODBG_Plugindata gave it
 };
 
 // What the host needs of the user interface; the window fills it in at start.
@@ -31,16 +29,6 @@ std::vector<std::string> plugin_files_in(const std::string& folder);
 // Loads and starts each file; refusals are logged and the DLL unloaded.
 void load_plugins(const std::vector<std::string>& files, HWND main_window);
 const std::vector<HostedPlugin>& hosted_plugins();
-
-// Menu ids: plug-in i's main-menu item with code c is MAIN_MENU_BASE + i * 256 + c.
-const int MAIN_MENU_BASE = 0x1000;
-const int CONTEXT_MENU_BASE = 0x5000;
-void append_plugin_menus(HMENU plugins_menu);
-// A WM_COMMAND id of the Plugins menu: runs the action; false for another id.
-bool run_main_menu_command(int id);
-
-// Builds the CPU pane's context menu from origin 31 and runs the chosen item.
-void run_context_menu(HWND owner, POINT screen, void* view);
 
 // Offers a key of the CPU pane as the debugger does: to every plug-in as a
 // main-window key (origin 0), then as a disassembler key (origin 31, with the

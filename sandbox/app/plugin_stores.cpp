@@ -12,9 +12,6 @@ namespace {
 
 std::string ini_file;
 std::string project_file;
-// What the module argument of the project callbacks points at: the main
-// module's name, as the debugger hands its module record.
-char main_module_name[] = "SAMPLE";
 
 std::string plugin_name_of(void* instance)
 {
@@ -60,11 +57,11 @@ void set_store_paths(const std::string& ini_path, const std::string& project_pat
     host_state.write_setting = write_ini_setting;
 }
 
-void save_project()
+void save_project(void* module)
 {
     host_state.saved_records.clear();
     for (const HostedPlugin& plugin : hosted_plugins()) {
-        if (plugin.module.saveudd) plugin.module.saveudd(main_module_name, 1);
+        if (plugin.module.saveudd) plugin.module.saveudd(module, 1);
     }
     std::vector<ProjectRecord> records;
     for (const auto& saved : host_state.saved_records) {
@@ -88,7 +85,7 @@ void save_project()
     host_message(0, "Project saved: %u records in %s", unsigned(records.size()), path_for_log(project_file).c_str());
 }
 
-void open_project()
+void open_project(void* module)
 {
     FILE* file = fopen(project_file.c_str(), "rb");
     if (!file) {
@@ -112,7 +109,7 @@ void open_project()
         bool took = false;
         for (const HostedPlugin& plugin : hosted_plugins()) {
             if (!plugin.module.uddrecord) continue;
-            const int answer = plugin.module.uddrecord(main_module_name, 1, record.tag, record.bytes.size(),
+            const int answer = plugin.module.uddrecord(module, 1, record.tag, record.bytes.size(),
                                                       record.bytes.data());
             trace("record load %s %08X %u -> %d", plugin.name.c_str(), record.tag, unsigned(record.bytes.size()),
                   answer);

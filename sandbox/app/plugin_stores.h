@@ -8,6 +8,8 @@
 // Where the stores are kept (set before loading).
 void set_store_paths(const std::string& ini_path, const std::string& project_path);
 
-// The project file: written through _ODBG_Pluginsaveudd, read back into _ODBG_Pluginuddrecord.
-void save_project();
-void open_project();
+// The project file: written through _ODBG_Pluginsaveudd, read back into
+// _ODBG_Pluginuddrecord. module is what the callbacks' module argument points
+// at, the main module's descriptor.
+void save_project(void* module);
+void open_project(void* module);

@@ -1,10 +1,11 @@
 #include "sandbox/app/sandbox_window.h"
 
 #include "sandbox/app/cpu_pane.h"
+#include "sandbox/app/loaded_program.h"
 #include "sandbox/app/log_pane.h"
 #include "sandbox/app/owned_windows.h"
 #include "sandbox/app/plugin_host.h"
-#include "sandbox/app/plugin_stores.h"
+#include "sandbox/app/plugin_menus.h"
 #include "sandbox/app/sample_program.h"
 #include "sandbox/app/trace.h"
 #include "sandbox/app/window_report.h"
@@ -15,6 +16,7 @@ namespace {
 enum CommandId {
     ID_SAVE_PROJECT = 100,
     ID_RESTART_PROGRAM,
+    ID_RESTART_AT_OTHER_BASE,
     ID_CLOSE_PROGRAM,
     ID_OPEN_PROGRAM,
     ID_EXIT,
@@ -39,15 +41,6 @@ void on_log(uint32_t address, int emphasis, const char* line)
 {
     trace("log %08X %d %s", address, emphasis, line);
     show_log_line(address, emphasis, line);
-}
-
-void close_program()
-{
-    if (!program_is_open()) return;
-    save_project();
-    reset_plugins();
-    show_program({});
-    host_message(0, "Program closed");
 }
 
 void layout(HWND window)
@@ -86,6 +79,7 @@ HMENU create_menu_bar()
     AppendMenuA(file, MF_STRING, ID_OPEN_PROGRAM, "&Open program");
     AppendMenuA(file, MF_STRING, ID_SAVE_PROJECT, "&Save project");
     AppendMenuA(file, MF_STRING, ID_RESTART_PROGRAM, "&Restart program");
+    AppendMenuA(file, MF_STRING, ID_RESTART_AT_OTHER_BASE, "Restart at &another base");
     AppendMenuA(file, MF_STRING, ID_CLOSE_PROGRAM, "&Close program");
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(file, MF_STRING, ID_EXIT, "E&xit");
@@ -100,16 +94,15 @@ void on_command(HWND window, int id)
 {
     switch (id) {
     case ID_OPEN_PROGRAM:
-        if (!program_is_open()) open_program();
+        if (!program_is_open()) open_program(program_base());
         break;
     case ID_SAVE_PROJECT:
-        if (program_is_open()) save_project();
+        if (program_is_open()) save_program_project();
         break;
-    case ID_RESTART_PROGRAM:
-        trace("restart");
-        close_program();
-        open_program();
-        break;
+    case ID_RESTART_PROGRAM: restart_program(program_base()); break;
+    // As Windows does for a program linked with a movable base: the same
+    // program, its project and its names, at another address.
+    case ID_RESTART_AT_OTHER_BASE: restart_program(other_load_address(program_base())); break;
     case ID_CLOSE_PROGRAM: close_program(); break;
     case ID_EXIT: PostMessageA(window, WM_CLOSE, 0, 0); break;
     case ID_REPORT_WINDOWS: report_windows(); break;
@@ -139,10 +132,7 @@ LRESULT CALLBACK main_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         return 0;
     case WM_CLOSE:
         trace("closing");
-        if (program_is_open()) {
-            save_project();
-            show_program({});
-        }
+        close_program_at_exit();
         if (!close_plugins()) return 0;
         DestroyWindow(window);
         return 0;
@@ -189,13 +179,4 @@ void build_plugins_menu(HWND window)
     append_plugin_menus(plugins_menu);
     AppendMenuA(GetMenu(window), MF_POPUP, reinterpret_cast<UINT_PTR>(plugins_menu), "&Plugins");
     DrawMenuBar(window);
-}
-
-void open_program()
-{
-    const std::vector<CodeLine> lines = sample_program();
-    show_program(lines, sample_names());
-    host_message(0, "Program SAMPLE: %u lines from %08X to %08X", unsigned(lines.size()), lines.front().address,
-                 lines.back().address);
-    open_project();
 }

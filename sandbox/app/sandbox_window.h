@@ -15,6 +15,3 @@ const int MAIN_WINDOW_HEIGHT = 700;
 HWND create_sandbox_window(HINSTANCE instance);
 // Adds the Plugins menu once the plug-ins are loaded.
 void build_plugins_menu(HWND main_window);
-// Loads the sample program into the CPU pane with its labels and comments (and
-// its project file).
-void open_program();

@@ -75,7 +75,7 @@ sleep 1; sb_shot 06-backward
 
 step "File > Save project"
 sb_mark; sb_file s
-check "project saved" sb_wait '^host 0 Project saved: 3 records' 30
+check "project saved: the program's base and the three bookmarks" sb_wait '^host 0 Project saved: 4 records' 30
 step "File > Close program: the plug-in is reset"
 sb_mark; sb_file c
 check "reset" sb_wait '^host 0 Program closed$' 30
@@ -83,7 +83,7 @@ sleep 1; sb_shot 07-closed
 check "the panel has its bare title" equals "$(sb_panel_title)" "Korvantis"
 step "File > Open program: the project is read back"
 sb_mark; sb_file o
-check "records replayed" sb_wait '^host 0 Project read: 3 records from sample\.udd, 3 taken$' 30
+check "records replayed" sb_wait '^host 0 Project read: 4 records from sample\.udd, 4 taken$' 30
 sleep 1; sb_shot 08-reopened
 check "the bookmarks are back" equals "$(sb_panel_title)" "Korvan... (03)"
 

@@ -157,15 +157,53 @@ check "at the place where it was closed" \
   bash -c "xdotool search --onlyvisible --name '^Korvan' getwindowgeometry | grep -q 'Position: 700,40'"
 
 echo "== restart: project saved, plug-ins reset, project replayed"
-sb_mark; sb_file r; sb_wait '^host 0 Project read: 6 records' 60
-check "six own records saved, none of the older plug-in" \
-  bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep '^record save ' | cut -d' ' -f3-4 | uniq -c | grep -qx ' *6 4C4D430A 4'"
+sb_mark; sb_file r; sb_wait '^host 0 Project read: ' 60
+check "the program's base and size saved first, as the module descriptor gives them (00400000, 6000)" \
+  equals "$(sb_since | grep '^record save ' | head -1)" "record save 4C4D430B 8 0000400000600000"
+check "then six own records, none of the older plug-in" \
+  equals "$(sb_since | grep '^record save ' | tail -n +2 | cut -d' ' -f3-4 | uniq -c | tr -s ' ')" " 6 4C4D430A 4"
 check "reset deletes the six" bash -c "[ \$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -c 'Korvantis: Deleting bookmark from line') = 6 ]"
-check "all six are taken back" seen '^host 0 Project read: 6 records from sample\.udd, 6 taken$'
+check "all six are taken back, after the base record" seen '^host 0 Project read: 7 records from sample\.udd, 7 taken$'
+check "at the same base nothing moves" bash -c "! tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -q 'Program moved'"
 check "the older record was imported once and is gone from the file" \
   bash -c "[ \$(grep -c '^record load Korvantis 236D420A ' '$sb_trace') = 1 ]"
 check "the title counts six again" equals "$(sb_panel_title)" "Korvan... (06)"
 check "so does the Bookmarks window, open all along" equals "$(sb_window_title '^Bookmarks')" "Bookmarks (6)"
+
+echo "== restart at another base: two named lines bookmarked, the program moved to 00500000 and back"
+# decrypt_string (row 22 from the top) by Ctrl+D, then five lines down decrypt_loop.
+sb_mark; sb_click_row 0; sb_key Home; sb_click_row 22; sb_key ctrl+d
+sb_wait '^log 0040102F -1 Korvantis: Bookmark added to line 40102F$' 30
+sb_mark; sb_key Down Down Down Down Down ctrl+d
+sb_wait '^log 00401037 -1 Korvantis: Bookmark added to line 401037$' 30
+check "Ctrl+D on decrypt_string and decrypt_loop: the title counts eight" equals "$(sb_panel_title)" "Korvan... (08)"
+sb_mark; sb_file a; sb_wait '^host 0 Project read: ' 60
+check "File > Restart at another base loads the program at 00500000, and the log says so" \
+  seen '^host 0 Program SAMPLE loaded at 00500000: 519 lines from 00501000 to 005014A9$'
+check "the plug-in gets the moved base in the module descriptor and logs the move once" \
+  bash -c "[ \"\$(tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep 'Program moved')\" = 'log 00500000 -1 Korvantis: Program moved from 400000 to 500000; its bookmarks move with it' ]"
+check "the same project file, every record taken" seen '^host 0 Project read: 9 records from sample\.udd, 9 taken$'
+check "the bookmarks are added at the moved addresses" seen '^log 00501037 -1 Korvantis: Bookmark added to line 501037$'
+check "the selection stays on decrypt_loop's instruction" seen '^select 00501037 row 27 '
+check "the panel counts eight" equals "$(sb_panel_title)" "Korvan... (08)"
+# A click on decrypt_loop's row (the view scrolled by four rows, as before the
+# restart), then the panel's buttons.
+sb_mark; sb_click_row 23; sleep 0.5; sb_click_button 1002; sb_wait '^select 0050102F ' 30
+check "< goes to decrypt_string at its new address" seen '^goto 0050102F \(0, 0050102F, 0, 0, 13\)$'
+sb_mark; sb_click_button 1003; sb_wait '^select 00501037 ' 30
+check "> comes back to decrypt_loop" seen '^goto 00501037 \(0, 00501037, 0, 0, 13\)$'
+sb_report
+ctrl_d_line=$(printf '%08X' $((0x$sel + 0x100000)))
+check "the Bookmarks window lists the eight at their new addresses with their labels and comments, my_label typed with ':' among them" \
+  equals "$(sb_list_cells | tr '\n' ' ')" \
+  "00501000/main/ 00501003// 00501008/my_label/ 0050100D//key from argument 1 00501013// $ctrl_d_line// 0050102F/decrypt_string/ 00501037/decrypt_loop/next byte of the text "
+sb_mark; sb_file a; sb_wait '^host 0 Project read: ' 60
+check "Restart at another base again: back at 00400000, and the move is logged" \
+  seen '^log 00400000 -1 Korvantis: Program moved from 500000 to 400000; its bookmarks move with it$'
+sb_report
+check "the Bookmarks window's rows are back at the linked addresses" \
+  equals "$(sb_list_cells | cut -d/ -f1 | tr '\n' ' ')" \
+  "00401000 00401003 00401008 0040100D 00401013 $sel 0040102F 00401037 "
 
 echo "== exit"
 sb_stop
@@ -175,7 +213,7 @@ check "the settings survive in ollydbg.ini under [Plugin Korvantis], in decimal"
   bash -c "tr -d '\\r' <'$run/ollydbg.ini' | sed -n '/^\\[Plugin Korvantis\\]$/,/^\\[/p' | grep -qx 'hotkey_toggle__key=68'"
 check "the Bookmarks window's place and its open state are stored at close" \
   bash -c "tr -d '\\r' <'$run/ollydbg.ini' | grep -E '^list_(left|top|width|height|shown)=' | sort | tr '\\n' ' ' | grep -qx 'list_height=420 list_left=910 list_shown=1 list_top=100 list_width=360 '"
-check "the project file holds six records" equals "$(stat -c %s "$run/sample.udd")" 80
+check "the project file holds the base record and eight own records" equals "$(stat -c %s "$run/sample.udd")" 120
 
 echo "gestures: $sb_failures failed (trace: $sb_trace)"
 [ "$sb_failures" = 0 ]

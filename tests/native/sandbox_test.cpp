@@ -1,5 +1,6 @@
 // The sandbox host's own text and file formats: the menu descriptions it
-// takes from plug-ins, its project file, and the sample program it shows.
+// takes from plug-ins, its project file, and the sample program it shows, at
+// the base it is linked at and at others.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -25,7 +26,7 @@ TEST(SandboxMenuText, AcceptsWellFormedDescriptionsAndRejectsTheRest)
 {
     const MenuCase cases[] = {
         {"0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.2", 4, ""},
-        {"0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.4", 5, ""},
+        {"0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.5", 5, ""},
         {"0 Toggle Bookmark \t+[00401000]", 1, ""},
         {"255 Last", 1, ""},
         {"", 0, "empty"},
@@ -174,57 +175,181 @@ TEST(SandboxProjectFile, AFileWithoutTheHeaderGivesNothing)
     EXPECT_TRUE(read.empty());
 }
 
+// Where the tests load the sample: where it is linked, the other base the
+// sandbox offers, and the highest base a 32-bit process can give it.
+const uint32_t TEST_BASES[] = {SAMPLE_LINKED_BASE, 0x00500000, 0x7FFE0000};
+
+uint32_t le32_at(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
+// Where an instruction of the sample holds an absolute address: MOV EAX,[a]
+// and PUSH a after their opcode, CALL [a] after its two; 0 for none.
+size_t absolute_address_at(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() == 5 && (bytes[0] == 0xA1 || bytes[0] == 0x68)) return 1;
+    if (bytes.size() == 6 && bytes[0] == 0xFF && bytes[1] == 0x15) return 2;
+    return 0;
+}
+
 TEST(SandboxSampleProgram, LinesAreContiguousAndJumpsLandOnLines)
 {
-    const std::vector<CodeLine> lines = sample_program();
-    ASSERT_GE(lines.size(), 300u);
-    EXPECT_EQ(lines.front().address, SAMPLE_PROGRAM_BASE);
-    std::vector<uint32_t> starts;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        ASSERT_FALSE(lines[i].bytes.empty()) << i;
-        EXPECT_LE(lines[i].bytes.size(), 15u);
-        if (i + 1 < lines.size()) {
-            EXPECT_EQ(lines[i + 1].address, lines[i].address + lines[i].bytes.size()) << i;
+    for (uint32_t base : TEST_BASES) {
+        SCOPED_TRACE(::testing::Message() << "base " << std::hex << base);
+        const std::vector<CodeLine> lines = sample_program(base);
+        ASSERT_GE(lines.size(), 300u);
+        EXPECT_EQ(lines.front().address, base + SAMPLE_CODE_OFFSET);
+        EXPECT_LE(lines.back().address + lines.back().bytes.size(), base + SAMPLE_IMAGE_SIZE);
+        std::vector<uint32_t> starts;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            ASSERT_FALSE(lines[i].bytes.empty()) << i;
+            EXPECT_LE(lines[i].bytes.size(), 15u);
+            if (i + 1 < lines.size()) {
+                EXPECT_EQ(lines[i + 1].address, lines[i].address + lines[i].bytes.size()) << i;
+            }
+            starts.push_back(lines[i].address);
         }
-        starts.push_back(lines[i].address);
-    }
-    int jumps = 0;
-    for (const CodeLine& line : lines) {
-        uint32_t target = 0;
-        const uint32_t after = line.address + uint32_t(line.bytes.size());
-        if (line.bytes.size() == 2 && (line.bytes[0] == 0xEB || (line.bytes[0] >= 0x70 && line.bytes[0] <= 0x7F))) {
-            target = after + uint32_t(int32_t(int8_t(line.bytes[1])));
-        } else if (line.bytes.size() == 5 && line.bytes[0] == 0xE8) {
-            target = after + (uint32_t(line.bytes[1]) | uint32_t(line.bytes[2]) << 8 | uint32_t(line.bytes[3]) << 16 |
-                              uint32_t(line.bytes[4]) << 24);
-        } else {
-            continue;
+        int jumps = 0, absolutes = 0;
+        for (const CodeLine& line : lines) {
+            uint32_t target = 0;
+            const uint32_t after = line.address + uint32_t(line.bytes.size());
+            if (const size_t at = absolute_address_at(line.bytes)) {
+                // The data and import table it names lie in the image, past the code.
+                ++absolutes;
+                const uint32_t address = le32_at(line.bytes, at);
+                EXPECT_GT(address, lines.back().address) << line.text;
+                EXPECT_LT(address, base + SAMPLE_IMAGE_SIZE) << line.text;
+                continue;
+            }
+            if (line.bytes.size() == 2 && (line.bytes[0] == 0xEB || (line.bytes[0] >= 0x70 && line.bytes[0] <= 0x7F))) {
+                target = after + uint32_t(int32_t(int8_t(line.bytes[1])));
+            } else if (line.bytes.size() == 5 && line.bytes[0] == 0xE8) {
+                target = after + le32_at(line.bytes, 1);
+            } else {
+                continue;
+            }
+            ++jumps;
+            EXPECT_TRUE(std::binary_search(starts.begin(), starts.end(), target)) << line.text;
+            char hex[16];
+            snprintf(hex, sizeof hex, "%08X", unsigned(target));
+            EXPECT_NE(line.text.find(hex), std::string::npos) << line.text;
         }
-        ++jumps;
-        EXPECT_TRUE(std::binary_search(starts.begin(), starts.end(), target)) << line.text;
-        char hex[16];
-        snprintf(hex, sizeof hex, "%08X", unsigned(target));
-        EXPECT_NE(line.text.find(hex), std::string::npos) << line.text;
+        EXPECT_GT(jumps, 10);
+        EXPECT_GT(absolutes, 10);
     }
-    EXPECT_GT(jumps, 10);
+}
+
+TEST(SandboxSampleProgram, AtAnotherBaseEveryAddressMovesAndTheRestStays)
+{
+    const std::vector<CodeLine> linked = sample_program();
+    for (uint32_t base : TEST_BASES) {
+        SCOPED_TRACE(::testing::Message() << "base " << std::hex << base);
+        const uint32_t moved = base - SAMPLE_LINKED_BASE;
+        const std::vector<CodeLine> lines = sample_program(base);
+        ASSERT_EQ(lines.size(), linked.size());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].address, linked[i].address + moved) << i;
+            EXPECT_EQ(lines[i].comment, linked[i].comment) << i;
+            ASSERT_EQ(lines[i].bytes.size(), linked[i].bytes.size()) << i;
+            // Relocated: the absolute address alone; a relative jump or call keeps its bytes.
+            std::vector<uint8_t> bytes = lines[i].bytes;
+            if (const size_t at = absolute_address_at(bytes)) {
+                EXPECT_EQ(le32_at(bytes, at), le32_at(linked[i].bytes, at) + moved) << lines[i].text;
+                std::copy(linked[i].bytes.begin() + long(at), linked[i].bytes.begin() + long(at + 4), bytes.begin() + long(at));
+            }
+            EXPECT_EQ(bytes, linked[i].bytes) << i;
+            // No text names an address of the image where it was linked.
+            if (moved) {
+                EXPECT_EQ(lines[i].text.find("sample.004"), std::string::npos) << lines[i].text;
+                EXPECT_EQ(lines[i].text.find("DS:[40"), std::string::npos) << lines[i].text;
+            }
+        }
+    }
 }
 
 TEST(SandboxSampleProgram, NamesSitOnLinesAndAreOnePerLineAndType)
 {
-    const std::vector<CodeLine> lines = sample_program();
-    std::set<uint32_t> starts;
-    for (const CodeLine& line : lines) starts.insert(line.address);
-    std::set<std::pair<uint32_t, int>> seen;
-    int labels = 0, comments = 0;
-    for (const LineName& name : sample_names()) {
-        EXPECT_TRUE(starts.count(name.address)) << std::hex << name.address << " " << name.text;
-        EXPECT_TRUE(name.type == NAME_LABEL || name.type == NAME_COMMENT) << name.text;
-        EXPECT_NE(name.text[0], '\0') << std::hex << name.address;
-        EXPECT_TRUE(seen.insert({name.address, name.type}).second) << std::hex << name.address;
-        (name.type == NAME_LABEL ? labels : comments)++;
+    const std::vector<LineName> linked = sample_names();
+    for (uint32_t base : TEST_BASES) {
+        SCOPED_TRACE(::testing::Message() << "base " << std::hex << base);
+        const std::vector<CodeLine> lines = sample_program(base);
+        std::set<uint32_t> starts;
+        for (const CodeLine& line : lines) starts.insert(line.address);
+        std::set<std::pair<uint32_t, int>> seen;
+        int labels = 0, comments = 0;
+        const std::vector<LineName> names = sample_names(base);
+        ASSERT_EQ(names.size(), linked.size());
+        for (size_t i = 0; i < names.size(); ++i) {
+            const LineName& name = names[i];
+            EXPECT_TRUE(starts.count(name.address)) << std::hex << name.address << " " << name.text;
+            // On the same instruction as where the program is linked.
+            EXPECT_EQ(name.address - base, linked[i].address - SAMPLE_LINKED_BASE) << name.text;
+            EXPECT_TRUE(name.type == NAME_LABEL || name.type == NAME_COMMENT) << name.text;
+            EXPECT_NE(name.text[0], '\0') << std::hex << name.address;
+            EXPECT_TRUE(seen.insert({name.address, name.type}).second) << std::hex << name.address;
+            (name.type == NAME_LABEL ? labels : comments)++;
+        }
+        EXPECT_GT(labels, 0);
+        EXPECT_GT(comments, 0);
     }
-    EXPECT_GT(labels, 0);
-    EXPECT_GT(comments, 0);
+}
+
+TEST(SandboxSampleProgram, NamesInsideTheModuleMoveWithItAndTheOthersStay)
+{
+    const NameTable names = {
+        {{0x0000FFFF, NAME_LABEL}, "below the module"},
+        {{0x00400000, NAME_LABEL}, "first byte"},
+        {{0x00401008, NAME_LABEL}, "my_label"},
+        {{0x00401008, NAME_COMMENT}, "typed with ;"},
+        {{0x00405FFF, NAME_COMMENT}, "last byte"},
+        {{0x00406000, NAME_LABEL}, "just past it"},
+        {{0x7C801D7B, NAME_LABEL}, "kernel32.LoadLibraryA"},
+    };
+    const struct {
+        uint32_t to;
+        uint32_t moved[7];  // the names' addresses afterwards, in the order above
+    } cases[] = {
+        {0x00500000, {0x0000FFFF, 0x00500000, 0x00501008, 0x00501008, 0x00505FFF, 0x00406000, 0x7C801D7B}},
+        {0x00010000, {0x0000FFFF, 0x00010000, 0x00011008, 0x00011008, 0x00015FFF, 0x00406000, 0x7C801D7B}},
+        {0x00400000, {0x0000FFFF, 0x00400000, 0x00401008, 0x00401008, 0x00405FFF, 0x00406000, 0x7C801D7B}},
+    };
+    for (const auto& c : cases) {
+        const NameTable moved = names_moved(names, 0x00400000, c.to, SAMPLE_IMAGE_SIZE);
+        EXPECT_EQ(moved.size(), names.size()) << std::hex << c.to;
+        size_t i = 0;
+        for (const auto& name : names) {
+            auto found = moved.find({c.moved[i++], name.first.second});
+            ASSERT_NE(found, moved.end()) << name.second << " to " << std::hex << c.to;
+            EXPECT_EQ(found->second, name.second);
+        }
+    }
+}
+
+TEST(SandboxSampleProgram, ABaseIsReadInHexAndMustBeOneWindowsLoadsAt)
+{
+    const struct {
+        const char* text;
+        uint32_t base;  // 0: refused
+    } cases[] = {
+        {"0x500000", 0x00500000},
+        {"500000", 0x00500000},
+        {"0x10000", 0x00010000},
+        {"0x7FFE0000", 0x7FFE0000},  // the image ends at 7FFE6000
+        {"0x7FFF0000", 0},           // the image would reach past 7FFF0000
+        {"0x501000", 0},             // not a multiple of 64 KiB
+        {"0x100400000", 0},          // above 32 bits, 0x00400000 when cut
+        {"", 0},
+        {"-0x500000", 0},
+        {"0x500000 ", 0},
+        {"500000h", 0},
+    };
+    for (const auto& c : cases) {
+        uint32_t base = 0x12345678;
+        EXPECT_EQ(parse_load_address(c.text, &base), c.base != 0) << c.text;
+        EXPECT_EQ(base, c.base ? c.base : 0x12345678u) << c.text;
+    }
 }
 
 }  // namespace

@@ -107,7 +107,6 @@ TEST(MovedAddress, MovesExactlyTheAddressesInsideTheModuleAsSaved)
     } cases[] = {
         // The module's first and last bytes move; the bytes either side do not.
         {{0x400000, 0x3000, 0x500000}, 0x400000, 0x500000},
-        {{0x400000, 0x3000, 0x500000}, 0x401003, 0x501003},
         {{0x400000, 0x3000, 0x500000}, 0x402FFF, 0x502FFF},
         {{0x400000, 0x3000, 0x500000}, 0x403000, 0x403000},
         {{0x400000, 0x3000, 0x500000}, 0x3FFFFF, 0x3FFFFF},
@@ -120,7 +119,6 @@ TEST(MovedAddress, MovesExactlyTheAddressesInsideTheModuleAsSaved)
         {{0xFFFF0000, 0x10000, 0x00400000}, 0xFFFEFFFF, 0xFFFEFFFF},
         // A size claiming more than the address space holds: all from the base move.
         {{0x80000000, 0xFFFFFFFF, 0x80010000}, 0xFFFFFFFF, 0x0000FFFF},  // wraps
-        {{0x80000000, 0xFFFFFFFF, 0x80010000}, 0x7FFFFFFF, 0x7FFFFFFF},
         // A module of size 0 holds nothing.
         {{0x400000, 0, 0x500000}, 0x400000, 0x400000},
     };

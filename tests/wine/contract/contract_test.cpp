@@ -203,9 +203,9 @@ TEST_F(ContractTest, VersionBlockNamesTheProductAndVersionInOneEnglishUsTable)
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010004u);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010005u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010004u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010005u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0u);
 
     WORD* translation = nullptr;

@@ -180,7 +180,7 @@ TEST_F(MenusTest, AboutBoxIsAnInformationBoxOfTheHostWithFourLines)
     EXPECT_EQ(shown, message_box_call.text);
     EXPECT_EQ(box_owner, main_window);
 
-    const std::regex about("Korvantis plugin v1\\.4\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
+    const std::regex about("Korvantis plugin v1\\.5\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
                            "[0-9]{2}:[0-9]{2}:[0-9]{2}");
     EXPECT_TRUE(std::regex_match(shown, about)) << shown;
     EXPECT_TRUE(host_state.calls.empty());
