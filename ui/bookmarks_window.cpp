@@ -2,17 +2,16 @@
 
 #include <commctrl.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include "core/bookmark_commands.h"
-#include "core/bookmark_list.h"
 #include "host/globals.h"
 #include "host/host_api.h"
 #include "persistence/settings_keys.h"
 #include "resources/resource.h"
 #include "ui/bookmark_rows.h"
+#include "ui/list_place.h"
 #include "ui/name_dialog.h"
-#include "ui/on_screen.h"
+#include "ui/row_copy.h"
 
 namespace {
 
@@ -25,21 +24,12 @@ const UINT MESSAGE_FILTER = WM_APP + 2;
 struct ColumnHeading {
     const char* text;
     int width;  // pixels, when none is stored
-    const char* width_key;
 };
 
-const ColumnHeading COLUMNS[ROW_COLUMN_COUNT] = {{"Address", 80, KEY_LIST_WIDTH_ADDRESS},
-                                                 {"Module", 70, KEY_LIST_WIDTH_MODULE},
-                                                 {"Label", 150, KEY_LIST_WIDTH_LABEL},
-                                                 {"Comment", 280, KEY_LIST_WIDTH_COMMENT}};
-// A stored column width outside 0 to this is taken as damaged.
-const int MAX_COLUMN_WIDTH = 4096;
+const ColumnHeading COLUMNS[ROW_COLUMN_COUNT] = {{"Address", 80}, {"Module", 70}, {"Label", 150}, {"Comment", 280}};
 
 // Commands of the right-click menu, the same as the keys.
 enum Command { COMMAND_GO_TO = 1, COMMAND_DELETE, COMMAND_COPY, COMMAND_EDIT_LABEL, COMMAND_EDIT_COMMENT };
-
-// The smallest place worth restoring: a stored size below it is taken as damaged.
-const int MIN_WIDTH = 120, MIN_HEIGHT = 80;
 
 // How the rows are taken again: after a change of the bookmark list, by a
 // whole pass, or for the one bookmark given a new name.
@@ -54,7 +44,6 @@ bool filter_pending;    // a MESSAGE_FILTER is posted and not yet handled
 bool quiet_activation;  // the window is activated by a gesture that takes the rows itself
 WNDPROC field_procedure;  // the filter field's own window procedure
 BookmarkRows rows;
-
 
 LRESULT send_list(UINT message, WPARAM wparam, LPARAM lparam)
 {
@@ -198,76 +187,11 @@ void delete_selected()
     send_list(LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
 }
 
-// Text that grows on the heap; a failed growth marks it failed and stops it.
-struct Text {
-    char* bytes;
-    size_t length, capacity;
-    bool failed;
-};
-
-void append(Text& text, const char* more, size_t length)
-{
-    if (text.failed) return;
-    if (text.length + length + 1 > text.capacity) {
-        size_t capacity = text.capacity ? text.capacity : 256;
-        while (text.length + length + 1 > capacity) capacity *= 2;
-        char* grown = static_cast<char*>(realloc(text.bytes, capacity));
-        if (!grown) {
-            text.failed = true;
-            return;
-        }
-        text.bytes = grown;
-        text.capacity = capacity;
-    }
-    memcpy(text.bytes + text.length, more, length);
-    text.length += length;
-    text.bytes[text.length] = 0;
-}
-
-void append_name(Text& text, uint32_t address, int type)
-{
-    int length;
-    const char* name = read_name(address, type, length);
-    append(text, name, size_t(length));
-}
-
-bool put_on_clipboard(const Text& text)
-{
-    if (!OpenClipboard(list_window)) return false;
-    bool stored = false;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.length + 1);
-    if (block) {
-        if (void* bytes = GlobalLock(block)) {
-            memcpy(bytes, text.bytes, text.length + 1);
-            GlobalUnlock(block);
-            stored = SetClipboardData(CF_TEXT, block) != nullptr;
-        }
-        if (!stored) GlobalFree(block);
-    }
-    CloseClipboard();
-    return stored;
-}
-
-// One line per selected row, in the rows' order: address, label and comment,
-// tab-separated, each name whole.
 void copy_selected()
 {
     Selection chosen = selection();
-    Text text = {nullptr, 0, 0, false};
-    for (int i = 0; i < chosen.count; ++i) {
-        char digits[9];
-        address_digits(chosen.addresses[i], digits);
-        append(text, digits, 8);
-        append(text, "\t", 1);
-        append_name(text, chosen.addresses[i], NAME_LABEL);
-        append(text, "\t", 1);
-        append_name(text, chosen.addresses[i], NAME_COMMENT);
-        append(text, "\r\n", 2);
-    }
-    if (!chosen.count || text.failed || !put_on_clipboard(text)) MessageBeep(0);
+    if (!copy_rows(list_window, chosen.addresses, chosen.count)) MessageBeep(0);
     free(chosen.rows);
-    free(text.bytes);
 }
 
 void select_all()
@@ -334,44 +258,10 @@ void sort_by(int column)
     if (focus >= 0) send_list(LVM_ENSUREVISIBLE, WPARAM(focus), FALSE);
 }
 
-void save_place()
-{
-    RECT rect;
-    if (!GetWindowRect(list_window, &rect)) return;
-    host_write_int(module_instance, KEY_LIST_LEFT, rect.left);
-    host_write_int(module_instance, KEY_LIST_TOP, rect.top);
-    host_write_int(module_instance, KEY_LIST_WIDTH, rect.right - rect.left);
-    host_write_int(module_instance, KEY_LIST_HEIGHT, rect.bottom - rect.top);
-    for (int column = 0; column < ROW_COLUMN_COUNT; ++column) {
-        host_write_int(module_instance, COLUMNS[column].width_key,
-                       int(send_list(LVM_GETCOLUMNWIDTH, WPARAM(column), 0)));
-    }
-    host_write_int(module_instance, KEY_LIST_SORT, order_setting(rows.order));
-}
-
-// Puts the new window where it was last, or leaves it where the template
-// places it when nothing is stored; a place no screen shows gives way.
-void restore_place()
-{
-    RECT rect;
-    if (!GetWindowRect(list_window, &rect)) return;
-    const int left = host_read_int(module_instance, KEY_LIST_LEFT, rect.left);
-    const int top = host_read_int(module_instance, KEY_LIST_TOP, rect.top);
-    int width = host_read_int(module_instance, KEY_LIST_WIDTH, rect.right - rect.left);
-    int height = host_read_int(module_instance, KEY_LIST_HEIGHT, rect.bottom - rect.top);
-    if (width < MIN_WIDTH || height < MIN_HEIGHT) {
-        width = rect.right - rect.left;
-        height = rect.bottom - rect.top;
-    }
-    RECT place = {left, top, left + width, top + height};
-    keep_title_bar_on_screen(place, title_bar_height(list_window));
-    MoveWindow(list_window, place.left, place.top, width, height, 1);
-}
-
 void hide()
 {
     open_now = false;
-    save_place();
+    save_list_place(list_window, list_view, rows.order);
     ShowWindow(list_window, SW_HIDE);
 }
 
@@ -421,12 +311,11 @@ void set_up(HWND window)
         LVCOLUMNA heading;
         heading.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         heading.pszText = const_cast<char*>(COLUMNS[column].text);
-        heading.cx = host_read_int(module_instance, COLUMNS[column].width_key, COLUMNS[column].width);
-        if (heading.cx < 0 || heading.cx > MAX_COLUMN_WIDTH) heading.cx = COLUMNS[column].width;
+        heading.cx = stored_column_width(column, COLUMNS[column].width);
         heading.iSubItem = column;
         send_list(LVM_INSERTCOLUMNA, WPARAM(column), LPARAM(&heading));
     }
-    rows.order = order_from_setting(host_read_int(module_instance, KEY_LIST_SORT, 0));
+    rows.order = stored_order();
     mark_headings();
 }
 
@@ -579,7 +468,7 @@ void open_bookmarks_window()
             MessageBeep(0);
             return;
         }
-        restore_place();
+        restore_list_place(list_window);
     }
     // Names may have changed while it was hidden; the activation that follows
     // need not take the rows again.
@@ -601,7 +490,7 @@ void bookmarks_changed()
 void save_bookmarks_window_state()
 {
     if (!list_window) return;
-    save_place();
+    save_list_place(list_window, list_view, rows.order);
     host_write_int(module_instance, KEY_LIST_SHOWN, open_now ? 1 : 0);
 }
 
