@@ -53,8 +53,8 @@ const int HOST_VALUE_CPU_DISASM = 53;
 const int NAME_LABEL = 0x31;
 const int NAME_COMMENT = 0x36;
 
-// The longest name the plug-in writes: 2,000 characters were measured to draw
-// safely in the CPU window, 3,250 to 3,500 and more broke it.
+// The longest name the plug-in writes: the CPU window draws a comment of
+// 2,000 characters safely and breaks on one of about 3,500.
 const int NAME_CHARACTERS = 255;
 
 // Fields of host_find_module's descriptor, as byte offsets: the module's base
