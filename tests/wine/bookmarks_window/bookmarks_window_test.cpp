@@ -54,7 +54,8 @@ DWORD WINAPI watch_case(void* name)
     if (WaitForSingleObject(case_over, CASE_SECONDS * 1000) == WAIT_OBJECT_0) return 0;
     fprintf(stderr, "%s: still running after %lu s, stopped\n", static_cast<const char*>(name), CASE_SECONDS);
     fflush(stderr);
-    ExitProcess(3);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return 3;
 }
 
 bool heaps_valid()
@@ -200,33 +201,12 @@ protected:
         EXPECT_TRUE(SendMessageA(list(), LVM_GETITEMRECT, WPARAM(row), LPARAM(&rect)));
         return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
-    POINT below_rows() const
-    {
-        const int last = int(SendMessageA(list(), LVM_GETITEMCOUNT, 0, 0)) - 1;
-        RECT rect = {};
-        rect.left = LVIR_BOUNDS;
-        SendMessageA(list(), LVM_GETITEMRECT, WPARAM(last), LPARAM(&rect));
-        return {10, rect.bottom + 10};
-    }
     HWND header() const { return reinterpret_cast<HWND>(SendMessageA(list(), LVM_GETHEADER, 0, 0)); }
     void click_heading(int column)
     {
         RECT rect = {};
         SendMessageA(header(), HDM_GETITEMRECT, WPARAM(column), LPARAM(&rect));
         click(header(), {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
-    }
-    void filter(const char* text)
-    {
-        SetWindowTextA(field(), text);
-        pump();
-    }
-    // Asks for a name with ':' or ';' (or another gesture) and works the
-    // dialog that opens with the steps.
-    ModalRun name_dialog(const std::function<void()>& ask, const std::string& caption,
-                         const std::vector<ModalStep>& steps)
-    {
-        return drive_modal(ask, [this, caption] { return find_owned_dialog(bookmarks_window(), caption.c_str()); },
-                           steps);
     }
     // The settings of an earlier load, kept for this one (the store is per module instance).
     void restore_settings(const std::map<std::pair<void*, std::string>, int>& earlier)
@@ -256,9 +236,6 @@ protected:
 
     HANDLE watcher = nullptr;
 };
-
-const Texts BARE_WRITES = {"list_left", "list_top", "list_width", "list_height", "list_width_address",
-                           "list_width_module", "list_width_label", "list_width_comment", "list_sort"};
 
 TEST_F(BookmarksWindowTest, MenuCode4OpensTheWindowOnceAndBringsItBackAndCode5DoesNothing)
 {
@@ -428,7 +405,8 @@ TEST_F(BookmarksWindowTest, EnterIdokAndDoubleClickGoToTheChosenRowAndBeepWithNo
         {"IDOK, none selected", {}, -1, idok, {beep_entry()}},
         {"double-click on the last row", {0}, -1, [this] { click(list(), middle_of_row(2), true); },
          {goto_entry(0x403000)}},
-        {"double-click below the rows", {1}, -1, [this] { click(list(), below_rows(), true); }, {beep_entry()}},
+        {"double-click below the rows", {1}, -1, [this] { click(list(), {10, middle_of_row(2).y + 40}, true); },
+         {beep_entry()}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -517,7 +495,8 @@ TEST_F(BookmarksWindowTest, DeleteChoosesTheRowTakingItsPlaceCtrlCCopiesNamesWho
     forget_calls();
     press(VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_EQ(keys_written(), BARE_WRITES);
+    EXPECT_EQ(keys_written(), (Texts{"list_left", "list_top", "list_width", "list_height", "list_width_address",
+                                     "list_width_module", "list_width_label", "list_width_comment", "list_sort"}));
     open();
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindowVisible(window)) << "IDCANCEL from a dialog manager";
@@ -721,7 +700,8 @@ TEST_F(BookmarksWindowTest, TheFilterKeepsRowsWhoseAddressModuleLabelOrCommentHo
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        filter(c.text);
+        SetWindowTextA(field(), c.text);
+        pump();
         EXPECT_EQ(addresses(), c.rows);
         EXPECT_EQ(title(), *c.text ? "Bookmarks (" + std::to_string(c.rows.size()) + " of 5)" : "Bookmarks (5)");
     }
@@ -848,7 +828,8 @@ TEST_F(BookmarksWindowTest, ColonAndSemicolonAskForTheRowsNameAndOkGivesItToTheD
         SCOPED_TRACE(c.name);
         std::string shown;
         forget_calls();
-        const ModalRun run = name_dialog([&] { press(SEMICOLON_KEY, false, c.shift); }, c.caption,
+        const ModalRun run = drive_modal([&] { press(SEMICOLON_KEY, false, c.shift); },
+                                         [&] { return find_owned_dialog(bookmarks_window(), c.caption); },
                                          {[&](HWND dialog) {
                                               shown = window_text(GetDlgItem(dialog, IDC_NAME_TEXT));
                                               c.edit(GetDlgItem(dialog, IDC_NAME_TEXT));
