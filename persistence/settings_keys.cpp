@@ -10,6 +10,11 @@ const char KEY_LIST_TOP[] = "list_top";
 const char KEY_LIST_WIDTH[] = "list_width";
 const char KEY_LIST_HEIGHT[] = "list_height";
 const char KEY_LIST_SHOWN[] = "list_shown";
+const char KEY_LIST_SORT[] = "list_sort";
+const char KEY_LIST_WIDTH_ADDRESS[] = "list_width_address";
+const char KEY_LIST_WIDTH_MODULE[] = "list_width_module";
+const char KEY_LIST_WIDTH_LABEL[] = "list_width_label";
+const char KEY_LIST_WIDTH_COMMENT[] = "list_width_comment";
 
 const HotkeyKeys HOTKEY_KEYS[HOTKEY_COUNT] = {
     {"hotkey_toggle__key", "hotkey_toggle__alt", "hotkey_toggle__shift", "hotkey_toggle__ctrl"},

@@ -1,4 +1,4 @@
-// The plug-in's settings: twenty-six named integers in the host's per-plug-in
+// The plug-in's settings: thirty-one named integers in the host's per-plug-in
 // store, always read afresh. These names are the only place they are spelled.
 #pragma once
 
@@ -15,6 +15,14 @@ extern const char KEY_LIST_TOP[];
 extern const char KEY_LIST_WIDTH[];
 extern const char KEY_LIST_HEIGHT[];
 extern const char KEY_LIST_SHOWN[];
+// The Bookmarks window's order, one integer (see order_setting in
+// ui/bookmark_rows.h: the column times two, plus one when descending; 0,
+// ascending address, by default), and its columns' widths in pixels.
+extern const char KEY_LIST_SORT[];
+extern const char KEY_LIST_WIDTH_ADDRESS[];
+extern const char KEY_LIST_WIDTH_MODULE[];
+extern const char KEY_LIST_WIDTH_LABEL[];
+extern const char KEY_LIST_WIDTH_COMMENT[];
 
 // The four keys of one shortcut, e.g. "hotkey_next__key", "hotkey_next__alt".
 struct HotkeyKeys {

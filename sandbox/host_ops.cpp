@@ -1,4 +1,4 @@
-// The eight operations the plug-in imports from OLLYDBG.EXE by ordinal
+// The eleven operations the plug-in imports from OLLYDBG.EXE by ordinal
 // (exported through host_exports.def).
 #include <stdarg.h>
 #include <stdio.h>
@@ -41,6 +41,18 @@ static HostCall* record(HostOp op)
     host_state.calls.push_back(HostCall());
     host_state.calls.back().op = op;
     return &host_state.calls.back();
+}
+
+void add_module(uint32_t base, uint32_t size, const std::string& name, const std::string& path)
+{
+    host_state.modules.push_back(StandInModule());
+    uint8_t* bytes = host_state.modules.back().bytes;
+    memset(bytes, 0, sizeof(StandInModule::bytes));
+    memcpy(bytes + MODULE_BASE, &base, 4);
+    memcpy(bytes + MODULE_SIZE, &size, 4);
+    // Like the debugger's: a name of eight characters or more fills the field with no zero.
+    strncpy(reinterpret_cast<char*>(bytes + MODULE_SHORT_NAME), name.c_str(), MODULE_SHORT_NAME_BYTES);
+    strncpy(reinterpret_cast<char*>(bytes + MODULE_PATH), path.c_str(), sizeof(StandInModule::bytes) - MODULE_PATH - 1);
 }
 
 void record_beep(unsigned type)
@@ -112,6 +124,48 @@ int host_find_name(uint32_t address, int type, char* buffer)
         call->answer = length;
     }
     return length;
+}
+
+const void* host_find_module(uint32_t address)
+{
+    const void* found = nullptr;
+    for (const StandInModule& module : host_state.modules) {
+        uint32_t base, size;
+        memcpy(&base, module.bytes + MODULE_BASE, 4);
+        memcpy(&size, module.bytes + MODULE_SIZE, 4);
+        if (address - base < size) {
+            found = module.bytes;
+            break;
+        }
+    }
+    if (HostCall* call = record(HostOp::FindModule)) {
+        call->address = address;
+        call->answer = found ? 1 : 0;
+    }
+    return found;
+}
+
+// Like the debugger's: answers 0 whatever happened; an empty text removes
+// that one name, and a text of any length is kept whole.
+int host_insert_name(uint32_t address, int type, const char* text)
+{
+    if (!text || !*text) {
+        host_state.names.erase({address, type});
+    } else {
+        host_state.names[{address, type}] = text;
+    }
+    if (HostCall* call = record(HostOp::InsertName)) {
+        call->address = address;
+        call->emphasis = type;
+        call->text = text ? text : "";
+    }
+    return 0;
+}
+
+void host_redraw_disassembler(void)
+{
+    record(HostOp::RedrawDisassembler);
+    if (host_state.on_redraw_disassembler) host_state.on_redraw_disassembler();
 }
 
 int host_save_record(uint32_t tag, uint32_t size, const void* data)

@@ -2,59 +2,52 @@
 
 #include <commctrl.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include "core/bookmark_commands.h"
-#include "core/bookmark_list.h"
 #include "host/globals.h"
 #include "host/host_api.h"
 #include "persistence/settings_keys.h"
 #include "resources/resource.h"
-#include "ui/on_screen.h"
+#include "ui/bookmark_rows.h"
+#include "ui/list_place.h"
+#include "ui/name_dialog.h"
+#include "ui/row_copy.h"
 
 namespace {
 
 // Posted when the list changed; one is on its way at a time.
 const UINT MESSAGE_REFRESH = WM_APP + 1;
-
-enum Column { COLUMN_ADDRESS, COLUMN_LABEL, COLUMN_COMMENT, COLUMN_COUNT };
+// Posted when the filter's text changed; one is on its way at a time, so
+// however many changes come before it arrives, one filtering pass follows.
+const UINT MESSAGE_FILTER = WM_APP + 2;
 
 struct ColumnHeading {
     const char* text;
-    int width;  // pixels
+    int width;  // pixels, when none is stored
 };
 
-const ColumnHeading COLUMNS[COLUMN_COUNT] = {{"Address", 80}, {"Label", 150}, {"Comment", 280}};
-// The name type behind each column, 0 for the address.
-const int COLUMN_NAME_TYPE[COLUMN_COUNT] = {0, NAME_LABEL, NAME_COMMENT};
-
-// A cell shows at most this many characters of a name; a longer one is cut
-// and ends in "..." so that the cut shows.
-const int CELL_CHARACTERS = 259;
+const ColumnHeading COLUMNS[ROW_COLUMN_COUNT] = {{"Address", 80}, {"Module", 70}, {"Label", 150}, {"Comment", 280}};
 
 // Commands of the right-click menu, the same as the keys.
-enum Command { COMMAND_GO_TO = 1, COMMAND_DELETE, COMMAND_COPY };
+enum Command { COMMAND_GO_TO = 1, COMMAND_DELETE, COMMAND_COPY, COMMAND_EDIT_LABEL, COMMAND_EDIT_COMMENT };
 
-// The smallest place worth restoring: a stored size below it is taken as damaged.
-const int MIN_WIDTH = 120, MIN_HEIGHT = 80;
+// How the rows are taken again: after a change of the bookmark list, by a
+// whole pass, or for the one bookmark given a new name.
+enum Retake { RETAKE_CHANGES, RETAKE_ALL, RETAKE_ONE };
 
-HWND list_window;        // the Bookmarks window, once opened; null after it is destroyed
-bool open_now;           // shown by the user and not hidden since
-bool refresh_pending;    // a MESSAGE_REFRESH is posted and not yet handled
-
-// The addresses the list view shows, ascending, one per row: a copy of the
-// bookmark list taken at the last refresh, so that a row is found by index.
-uint32_t* rows;
-int row_count;
-
-HWND list_view()
-{
-    return GetDlgItem(list_window, IDC_BOOKMARK_LIST);
-}
+HWND list_window;       // the Bookmarks window, once opened; null after it is destroyed
+HWND list_view;         // its list and its filter field
+HWND filter_field;
+bool open_now;          // shown by the user and not hidden since
+bool refresh_pending;   // a MESSAGE_REFRESH is posted and not yet handled
+bool filter_pending;    // a MESSAGE_FILTER is posted and not yet handled
+bool quiet_activation;  // the window is activated by a gesture that takes the rows itself
+WNDPROC field_procedure;  // the filter field's own window procedure
+BookmarkRows rows;
 
 LRESULT send_list(UINT message, WPARAM wparam, LPARAM lparam)
 {
-    return SendMessageA(list_view(), message, wparam, lparam);
+    return SendMessageA(list_view, message, wparam, lparam);
 }
 
 // The next row after index (-1: from the start) with all the given state flags, or -1.
@@ -71,245 +64,134 @@ void set_row_state(int index, UINT state, UINT mask)
     send_list(LVM_SETITEMSTATE, WPARAM(index), LPARAM(&item));
 }
 
-// The row showing address, or -1.
-int row_of(uint32_t address)
-{
-    int low = 0, high = row_count;
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (rows[middle] < address) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    return low < row_count && rows[low] == address ? low : -1;
-}
-
-// One selected row and the bookmark it shows.
-struct Selected {
-    int row;
-    uint32_t address;
+// The selected rows, ascending, and the bookmarks they show, in one heap
+// block (rows) the caller frees, with room for the rows they move to.
+struct Selection {
+    int count;
+    int* rows;
+    int* places;
+    uint32_t* addresses;
 };
 
-// The selected rows, ascending, in a heap block the caller frees; null with
-// count 0 when none is selected (or no memory is left).
-Selected* selected_rows(int& count)
+// None when nothing is selected or no memory is left.
+Selection selection()
 {
-    count = 0;
+    Selection chosen = {0, nullptr, nullptr, nullptr};
     const int selected = int(send_list(LVM_GETSELECTEDCOUNT, 0, 0));
-    if (selected <= 0) return nullptr;
-    Selected* chosen = static_cast<Selected*>(malloc(size_t(selected) * sizeof(Selected)));
-    if (!chosen) return nullptr;
-    for (int index = next_row(-1, LVNI_SELECTED); index >= 0 && count < selected;
+    if (selected <= 0) return chosen;
+    chosen.rows = static_cast<int*>(malloc(size_t(selected) * (2 * sizeof(int) + sizeof(uint32_t))));
+    if (!chosen.rows) return chosen;
+    chosen.places = chosen.rows + selected;
+    chosen.addresses = reinterpret_cast<uint32_t*>(chosen.places + selected);
+    for (int index = next_row(-1, LVNI_SELECTED); index >= 0 && chosen.count < selected;
          index = next_row(index, LVNI_SELECTED)) {
-        if (index < row_count) chosen[count++] = {index, rows[index]};
+        if (index >= rows.shown_count) continue;
+        chosen.rows[chosen.count] = index;
+        chosen.addresses[chosen.count++] = rows.shown[index];
     }
     return chosen;
 }
 
-// Takes a fresh copy of the bookmark list; when no memory is left, no row
-// is shown.
-void copy_bookmarks()
+void retitle()
 {
-    int count = 0;
-    for (const BookmarkNode* node = bookmark_list.first(); node; node = node->next) ++count;
-    free(rows);
-    rows = count ? static_cast<uint32_t*>(malloc(size_t(count) * sizeof(uint32_t))) : nullptr;
-    row_count = 0;
-    if (!rows) return;
-    for (const BookmarkNode* node = bookmark_list.first(); node; node = node->next) rows[row_count++] = node->address;
+    // "Bookmarks (" + two numbers of at most 10 digits + " of " + ")" and the zero.
+    char title[40];
+    if (rows.filter[0]) {
+        wsprintfA(title, "Bookmarks (%d of %d)", rows.shown_count, rows.all_count);
+    } else {
+        wsprintfA(title, "Bookmarks (%d)", rows.all_count);
+    }
+    SetWindowTextA(list_window, title);
 }
 
-// Shows the list as it is now, keeping the selection and the focus on the
+// Shows the rows taken again, keeping the selection and the focus on the
 // same bookmarks wherever their rows moved. Only the rows whose state changes
 // are touched: clearing a state on every row costs a call per row.
-void refresh()
+void show_rows(Retake retake, uint32_t renamed = 0)
 {
-    refresh_pending = false;
-    int selected_count = 0;
-    Selected* selected = selected_rows(selected_count);
+    if (retake != RETAKE_ONE) refresh_pending = false;
+    Selection selected = selection();
     const int focus = next_row(-1, LVNI_FOCUSED);
-    const bool had_focus = focus >= 0 && focus < row_count;
-    const uint32_t focused = had_focus ? rows[focus] : 0;
+    const bool had_focus = focus >= 0 && focus < rows.shown_count;
+    const uint32_t focused = had_focus ? rows.shown[focus] : 0;
 
-    copy_bookmarks();
-    send_list(LVM_SETITEMCOUNT, WPARAM(row_count), LVSICF_NOSCROLL);
-    for (int i = 0; i < selected_count; ++i) {
-        if (selected[i].row < row_count) set_row_state(selected[i].row, 0, LVIS_SELECTED);
+    if (retake == RETAKE_ALL) {
+        filter_and_sort(rows);
+    } else if (retake == RETAKE_ONE) {
+        place_again(rows, renamed);
+    } else {
+        follow_bookmarks(rows);
     }
-    if (had_focus && focus < row_count) set_row_state(focus, 0, LVIS_FOCUSED);
-    for (int i = 0; i < selected_count; ++i) {
-        const int index = row_of(selected[i].address);
-        if (index >= 0) set_row_state(index, LVIS_SELECTED, LVIS_SELECTED);
+    send_list(LVM_SETITEMCOUNT, WPARAM(rows.shown_count), LVSICF_NOSCROLL);
+    for (int i = 0; i < selected.count; ++i) {
+        if (selected.rows[i] < rows.shown_count) set_row_state(selected.rows[i], 0, LVIS_SELECTED);
     }
-    free(selected);
-    if (had_focus) {
-        const int index = row_of(focused);
-        if (index >= 0) set_row_state(index, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (had_focus && focus < rows.shown_count) set_row_state(focus, 0, LVIS_FOCUSED);
+    if (rows_of(rows, selected.addresses, selected.places, selected.count)) {
+        for (int i = 0; i < selected.count; ++i) {
+            if (selected.places[i] >= 0) set_row_state(selected.places[i], LVIS_SELECTED, LVIS_SELECTED);
+        }
     }
-
-    // "Bookmarks (" + at most 10 digits + ")" and the zero.
-    char title[24];
-    wsprintfA(title, "Bookmarks (%d)", row_count);
-    SetWindowTextA(list_window, title);
-    InvalidateRect(list_view(), nullptr, FALSE);
+    free(selected.rows);
+    const int focus_place = had_focus ? row_of(rows, focused) : -1;
+    if (focus_place >= 0) set_row_state(focus_place, LVIS_FOCUSED, LVIS_FOCUSED);
+    retitle();
+    InvalidateRect(list_view, nullptr, FALSE);
 }
 
-// The name of the given type the debugger keeps for address, in a heap
-// block the caller frees, or null when there is none. The host writes a name
-// whole, with no size given, so its length is asked first and the block
-// made to fit.
-char* read_name(uint32_t address, int type, int& length)
-{
-    length = 0;
-    const int needed = host_find_name(address, type, nullptr);
-    if (needed <= 0) return nullptr;
-    char* name = static_cast<char*>(malloc(size_t(needed) + 1));
-    if (!name) return nullptr;
-    name[0] = 0;
-    const int written = host_find_name(address, type, name);
-    name[needed] = 0;
-    length = written < 0 ? 0 : written < needed ? written : needed;
-    return name;
-}
-
-// Copies text into a cell of size bytes, cut to what fits (at most
-// CELL_CHARACTERS) with "..." at the end of a cut text.
-void put_cell(char* cell, int size, const char* text, int length)
-{
-    int room = size - 1;
-    if (room > CELL_CHARACTERS) room = CELL_CHARACTERS;
-    if (room < 0) return;
-    if (length <= room) {
-        memcpy(cell, text, size_t(length));
-        cell[length] = 0;
-        return;
-    }
-    const int kept = room >= 3 ? room - 3 : 0;
-    memcpy(cell, text, size_t(kept));
-    memcpy(cell + kept, "...", size_t(room - kept));
-    cell[room] = 0;
-}
-
-void cell_text(int row, int column, char* cell, int size)
-{
-    if (size <= 0) return;
-    cell[0] = 0;
-    if (row < 0 || row >= row_count || column < 0 || column >= COLUMN_COUNT) return;
-    const uint32_t address = rows[row];
-    if (column == COLUMN_ADDRESS) {
-        char digits[9];  // eight hexadecimal digits and the zero
-        wsprintfA(digits, "%08X", address);
-        put_cell(cell, size, digits, 8);
-        return;
-    }
-    int length;
-    char* name = read_name(address, COLUMN_NAME_TYPE[column], length);
-    if (name) put_cell(cell, size, name, length);
-    free(name);
-}
-
-// The row a go-to acts on: the focused one when it is selected, else the
-// first selected one; -1 when none is selected.
+// The row a gesture on one row acts on: the focused one when it is selected,
+// else the first selected one; -1 (after a beep) when none is selected.
 int chosen_row()
 {
-    const int focus = next_row(-1, LVNI_FOCUSED | LVNI_SELECTED);
-    return focus >= 0 ? focus : next_row(-1, LVNI_SELECTED);
+    int row = next_row(-1, LVNI_FOCUSED | LVNI_SELECTED);
+    if (row < 0) row = next_row(-1, LVNI_SELECTED);
+    if (row >= 0 && row < rows.shown_count) return row;
+    MessageBeep(0);
+    return -1;
 }
 
 void go_to_chosen()
 {
     const int row = chosen_row();
-    if (row < 0 || row >= row_count) {
-        MessageBeep(0);
-        return;
-    }
-    host_goto_code(0, rows[row], 0, 0, 13);
+    if (row >= 0) host_goto_code(0, rows.shown[row], 0, 0, 13);
+}
+
+void edit_chosen(int type)
+{
+    const int row = chosen_row();
+    if (row < 0) return;
+    const uint32_t address = rows.shown[row];
+    // The activation when the dialog closes comes before the name is given.
+    quiet_activation = true;
+    const bool named = edit_name(list_window, address, type);
+    quiet_activation = false;
+    // The row shows the new name at once, in the place it now takes.
+    if (named) show_rows(RETAKE_ONE, address);
 }
 
 void delete_selected()
 {
-    int count;
-    Selected* doomed = selected_rows(count);
-    if (!count) MessageBeep(0);
+    Selection doomed = selection();
+    if (!doomed.count) MessageBeep(0);
     // Each removal gives its own notice, log line and panel title.
-    for (int i = 0; i < count; ++i) toggle_bookmark(doomed[i].address, true);
-    free(doomed);
-}
-
-// Text that grows on the heap; a failed growth marks it failed and stops it.
-struct Text {
-    char* bytes;
-    size_t length, capacity;
-    bool failed;
-};
-
-void append(Text& text, const char* more, size_t length)
-{
-    if (text.failed) return;
-    if (text.length + length + 1 > text.capacity) {
-        size_t capacity = text.capacity ? text.capacity : 256;
-        while (text.length + length + 1 > capacity) capacity *= 2;
-        char* grown = static_cast<char*>(realloc(text.bytes, capacity));
-        if (!grown) {
-            text.failed = true;
-            return;
-        }
-        text.bytes = grown;
-        text.capacity = capacity;
-    }
-    memcpy(text.bytes + text.length, more, length);
-    text.length += length;
-    text.bytes[text.length] = 0;
-}
-
-void append_name(Text& text, uint32_t address, int type)
-{
-    int length;
-    char* name = read_name(address, type, length);
-    if (name) append(text, name, size_t(length));
-    free(name);
-}
-
-// One line per selected row: address, label and comment, tab-separated,
-// each name whole.
-bool put_on_clipboard(const Text& text)
-{
-    if (!OpenClipboard(list_window)) return false;
-    bool stored = false;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.length + 1);
-    if (block) {
-        if (void* bytes = GlobalLock(block)) {
-            memcpy(bytes, text.bytes, text.length + 1);
-            GlobalUnlock(block);
-            stored = SetClipboardData(CF_TEXT, block) != nullptr;
-        }
-        if (!stored) GlobalFree(block);
-    }
-    CloseClipboard();
-    return stored;
+    for (int i = 0; i < doomed.count; ++i) toggle_bookmark(doomed.addresses[i], true);
+    const int first = doomed.count ? doomed.rows[0] : -1;
+    free(doomed.rows);
+    if (first < 0) return;
+    // The row that takes the first deleted row's place is chosen, so that
+    // Delete can be pressed again.
+    show_rows(RETAKE_CHANGES);
+    const int row = first < rows.shown_count ? first : rows.shown_count - 1;
+    if (row < 0) return;
+    set_row_state(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    send_list(LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
 }
 
 void copy_selected()
 {
-    int count;
-    Selected* chosen = selected_rows(count);
-    Text text = {nullptr, 0, 0, false};
-    for (int i = 0; i < count; ++i) {
-        char digits[9];  // eight hexadecimal digits and the zero
-        wsprintfA(digits, "%08X", chosen[i].address);
-        append(text, digits, 8);
-        append(text, "\t", 1);
-        append_name(text, chosen[i].address, NAME_LABEL);
-        append(text, "\t", 1);
-        append_name(text, chosen[i].address, NAME_COMMENT);
-        append(text, "\r\n", 2);
-    }
-    free(chosen);
-    if (!count || text.failed || !put_on_clipboard(text)) MessageBeep(0);
-    free(text.bytes);
+    Selection chosen = selection();
+    if (!copy_rows(list_window, chosen.addresses, chosen.count)) MessageBeep(0);
+    free(chosen.rows);
 }
 
 void select_all()
@@ -323,6 +205,8 @@ void run_command(int command)
     case COMMAND_GO_TO: go_to_chosen(); break;
     case COMMAND_DELETE: delete_selected(); break;
     case COMMAND_COPY: copy_selected(); break;
+    case COMMAND_EDIT_LABEL: edit_chosen(NAME_LABEL); break;
+    case COMMAND_EDIT_COMMENT: edit_chosen(NAME_COMMENT); break;
     }
 }
 
@@ -335,6 +219,8 @@ void show_row_menu()
     AppendMenuA(menu, state, COMMAND_GO_TO, "&Go to\tEnter");
     AppendMenuA(menu, state, COMMAND_DELETE, "&Delete\tDel");
     AppendMenuA(menu, state, COMMAND_COPY, "&Copy\tCtrl+C");
+    AppendMenuA(menu, state, COMMAND_EDIT_LABEL, "Edit &label\t:");
+    AppendMenuA(menu, state, COMMAND_EDIT_COMMENT, "Edit co&mment\t;");
     POINT point;
     GetCursorPos(&point);
     const int command = int(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
@@ -343,70 +229,115 @@ void show_row_menu()
     run_command(command);
 }
 
-void save_place()
+// Each heading with a mark on the column the rows are sorted by: "^" when
+// ascending, "v" when descending (the debugger's common controls draw no
+// sort arrows).
+void mark_headings()
 {
-    RECT rect;
-    if (!GetWindowRect(list_window, &rect)) return;
-    host_write_int(module_instance, KEY_LIST_LEFT, rect.left);
-    host_write_int(module_instance, KEY_LIST_TOP, rect.top);
-    host_write_int(module_instance, KEY_LIST_WIDTH, rect.right - rect.left);
-    host_write_int(module_instance, KEY_LIST_HEIGHT, rect.bottom - rect.top);
-}
-
-// Puts the new window where it was last, or leaves it where the template
-// places it when nothing is stored; a place no screen shows gives way.
-void restore_place()
-{
-    RECT rect;
-    if (!GetWindowRect(list_window, &rect)) return;
-    const int left = host_read_int(module_instance, KEY_LIST_LEFT, rect.left);
-    const int top = host_read_int(module_instance, KEY_LIST_TOP, rect.top);
-    int width = host_read_int(module_instance, KEY_LIST_WIDTH, rect.right - rect.left);
-    int height = host_read_int(module_instance, KEY_LIST_HEIGHT, rect.bottom - rect.top);
-    if (width < MIN_WIDTH || height < MIN_HEIGHT) {
-        width = rect.right - rect.left;
-        height = rect.bottom - rect.top;
+    for (int column = 0; column < ROW_COLUMN_COUNT; ++column) {
+        // The longest heading, " v" and the zero.
+        char text[12];
+        const char* mark = column != rows.order.column ? "" : rows.order.descending ? " v" : " ^";
+        wsprintfA(text, "%s%s", COLUMNS[column].text, mark);
+        LVCOLUMNA heading;
+        heading.mask = LVCF_TEXT;
+        heading.pszText = text;
+        send_list(LVM_SETCOLUMNA, WPARAM(column), LPARAM(&heading));
     }
-    RECT place = {left, top, left + width, top + height};
-    keep_title_bar_on_screen(place, title_bar_height(list_window));
-    MoveWindow(list_window, place.left, place.top, width, height, 1);
 }
 
-// A hidden window is checked again when it comes back: a screen may have
-// gone or changed while it was away.
-void bring_back_on_screen()
+// A first click on a heading sorts by its column, ascending; a second one reverses it.
+void sort_by(int column)
 {
-    RECT place;
-    if (!GetWindowRect(list_window, &place)) return;
-    const RECT before = place;
-    keep_title_bar_on_screen(place, title_bar_height(list_window));
-    if (place.left == before.left && place.top == before.top) return;
-    MoveWindow(list_window, place.left, place.top, place.right - place.left, place.bottom - place.top, 1);
+    if (column < 0 || column >= ROW_COLUMN_COUNT) return;
+    rows.order.descending = column == rows.order.column && !rows.order.descending;
+    rows.order.column = column;
+    mark_headings();
+    show_rows(RETAKE_ALL);
+    const int focus = next_row(-1, LVNI_FOCUSED);
+    if (focus >= 0) send_list(LVM_ENSUREVISIBLE, WPARAM(focus), FALSE);
 }
 
 void hide()
 {
     open_now = false;
-    save_place();
+    save_list_place(list_window, list_view, rows.order);
     ShowWindow(list_window, SW_HIDE);
 }
 
-void set_up_list(HWND window)
+void focus_on(HWND control)
 {
-    HWND list = GetDlgItem(window, IDC_BOOKMARK_LIST);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int column = 0; column < COLUMN_COUNT; ++column) {
+    SendMessageA(list_window, WM_NEXTDLGCTL, WPARAM(control), TRUE);
+}
+
+// Esc in the filter field clears it, or hides the window when it is empty;
+// Down moves to the list. The field sees Esc even where a dialog manager
+// would make it IDCANCEL.
+LRESULT CALLBACK filter_keys(HWND field, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    const MSG* asked = reinterpret_cast<const MSG*>(lparam);
+    if (message == WM_GETDLGCODE && asked && asked->message == WM_KEYDOWN && asked->wParam == VK_ESCAPE) {
+        return CallWindowProcA(field_procedure, field, message, wparam, lparam) | DLGC_WANTMESSAGE;
+    }
+    if (message == WM_KEYDOWN && wparam == VK_ESCAPE) {
+        if (SendMessageA(field, WM_GETTEXTLENGTH, 0, 0)) {
+            SendMessageA(field, WM_SETTEXT, 0, LPARAM(""));
+        } else {
+            hide();
+        }
+        return 0;
+    }
+    if (message == WM_CHAR && wparam == VK_ESCAPE) return 0;
+    if (message == WM_KEYDOWN && wparam == VK_DOWN) {
+        focus_on(list_view);
+        if (rows.shown_count && next_row(-1, LVNI_FOCUSED) < 0) {
+            set_row_state(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+        return 0;
+    }
+    return CallWindowProcA(field_procedure, field, message, wparam, lparam);
+}
+
+void set_up(HWND window)
+{
+    list_window = window;
+    list_view = GetDlgItem(window, IDC_BOOKMARK_LIST);
+    filter_field = GetDlgItem(window, IDC_BOOKMARK_FILTER);
+    SendMessageA(filter_field, EM_LIMITTEXT, FILTER_CHARACTERS, 0);
+    field_procedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(filter_field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(filter_keys)));
+    send_list(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (int column = 0; column < ROW_COLUMN_COUNT; ++column) {
         LVCOLUMNA heading;
         heading.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         heading.pszText = const_cast<char*>(COLUMNS[column].text);
-        heading.cx = COLUMNS[column].width;
+        heading.cx = stored_column_width(column, COLUMNS[column].width);
         heading.iSubItem = column;
-        SendMessageA(list, LVM_INSERTCOLUMNA, WPARAM(column), LPARAM(&heading));
+        send_list(LVM_INSERTCOLUMNA, WPARAM(column), LPARAM(&heading));
     }
+    rows.order = stored_order();
+    mark_headings();
+}
+
+// The filter field keeps its height and spans the width; the list takes
+// what is left below it.
+void lay_out(HWND window, int width, int height)
+{
+    HWND field = GetDlgItem(window, IDC_BOOKMARK_FILTER);
+    HWND list = GetDlgItem(window, IDC_BOOKMARK_LIST);
+    RECT box;
+    POINT origin = {0, 0};
+    if (!field || !list || !GetWindowRect(field, &box) || !ClientToScreen(window, &origin)) return;
+    const int left = box.left - origin.x, top = box.top - origin.y, below = box.bottom - origin.y + top;
+    MoveWindow(field, left, top, width - left - top, box.bottom - box.top, 1);
+    MoveWindow(list, 0, below, width, height - below, 1);
+    // The header keeps what it drew where it stays: drawn again whole, it
+    // shows no part of an earlier width.
+    InvalidateRect(reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0)), nullptr, TRUE);
 }
 
 // Keys reach the list itself: the debugger passes them on without a dialog
-// manager, so Esc, Delete and Ctrl+C are the window's own to handle.
+// manager, so Esc, Delete, ':' and ';' are the window's own to handle.
 void on_key(WORD key)
 {
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
@@ -414,10 +345,15 @@ void on_key(WORD key)
         hide();
     } else if (key == VK_DELETE) {
         delete_selected();
+    } else if (key == VK_OEM_1 && !ctrl) {
+        // ':' is this key with Shift held.
+        edit_chosen(GetKeyState(VK_SHIFT) < 0 ? NAME_LABEL : NAME_COMMENT);
     } else if (ctrl && key == 'C') {
         copy_selected();
     } else if (ctrl && key == 'A') {
         select_all();
+    } else if (ctrl && key == 'F') {
+        focus_on(filter_field);
     }
 }
 
@@ -427,9 +363,21 @@ INT_PTR on_notify(const NMHDR* header)
     switch (header->code) {
     case LVN_GETDISPINFOA: {
         LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item;
-        if (item.mask & LVIF_TEXT) cell_text(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+        if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0) return 0;
+        item.pszText[0] = 0;
+        if (item.iItem >= 0 && item.iItem < rows.shown_count) {
+            cell_text(rows.shown[item.iItem], item.iSubItem, item.pszText, item.cchTextMax);
+        }
         return 0;
     }
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
+        // A letter typed in the list finds no row: the keys of the window are
+        // its gestures, and ':' and ';' must not move the selection.
+        return -1;
+    case LVN_COLUMNCLICK:
+        sort_by(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+        return 0;
     case LVN_KEYDOWN:
         on_key(reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
         return 0;
@@ -444,42 +392,67 @@ INT_PTR on_notify(const NMHDR* header)
     return 0;
 }
 
+void on_command(WORD id, WORD code)
+{
+    if (id == IDC_BOOKMARK_FILTER && code == EN_CHANGE && !filter_pending) {
+        filter_pending = PostMessageA(list_window, MESSAGE_FILTER, 0, 0) != 0;
+    }
+    // A host that runs the dialog manager turns Enter and Esc into these.
+    if (id == IDOK) go_to_chosen();
+    if (id == IDCANCEL) hide();
+}
+
+void filter_now()
+{
+    filter_pending = false;
+    char text[FILTER_CHARACTERS + 1];
+    text[0] = 0;
+    SendMessageA(filter_field, WM_GETTEXT, sizeof text, LPARAM(text));
+    set_filter(rows, text);
+    show_rows(RETAKE_ALL);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK bookmarks_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        set_up_list(window);
+        set_up(window);
         return 1;
     case WM_SIZE:
-        MoveWindow(GetDlgItem(window, IDC_BOOKMARK_LIST), 0, 0, LOWORD(lparam), HIWORD(lparam), 1);
+        lay_out(window, LOWORD(lparam), HIWORD(lparam));
         return 1;
     case WM_ACTIVATE:
-        // Labels and comments may have changed in the debugger meanwhile.
-        if (LOWORD(wparam) != WA_INACTIVE) InvalidateRect(GetDlgItem(window, IDC_BOOKMARK_LIST), nullptr, FALSE);
+        // Labels, comments and modules may have changed in the debugger meanwhile.
+        if (LOWORD(wparam) == WA_INACTIVE || !list_window) return 0;
+        if (names_matter(rows) && !quiet_activation) {
+            show_rows(RETAKE_ALL);
+        } else {
+            InvalidateRect(list_view, nullptr, FALSE);
+        }
         return 0;
     case WM_NOTIFY:
         SetWindowLongPtrA(window, DWLP_MSGRESULT, on_notify(reinterpret_cast<const NMHDR*>(lparam)));
         return 1;
     case WM_COMMAND:
-        // A host that runs the dialog manager turns Enter and Esc into these.
-        if (LOWORD(wparam) == IDOK) go_to_chosen();
-        if (LOWORD(wparam) == IDCANCEL) hide();
+        on_command(LOWORD(wparam), HIWORD(wparam));
         return 1;
     case WM_CLOSE:
         hide();
         return 1;
     case MESSAGE_REFRESH:
-        if (refresh_pending) refresh();
+        if (refresh_pending) show_rows(RETAKE_CHANGES);
+        return 1;
+    case MESSAGE_FILTER:
+        if (filter_pending) filter_now();
         return 1;
     case WM_DESTROY:
         // Destroyed with the debugger's main window.
         list_window = nullptr;
         open_now = false;
-        free(rows);
-        rows = nullptr;
-        row_count = 0;
+        free_rows(rows);
+        set_filter(rows, "");
         return 0;
     }
     return 0;
@@ -489,20 +462,24 @@ void open_bookmarks_window()
 {
     if (!list_window) {
         InitCommonControls();
-        list_window = CreateDialogParamA(module_instance, MAKEINTRESOURCEA(IDD_BOOKMARKS), host_main_window,
-                                         bookmarks_procedure, 0);
-        if (!list_window) {
+        if (!CreateDialogParamA(module_instance, MAKEINTRESOURCEA(IDD_BOOKMARKS), host_main_window,
+                                bookmarks_procedure, 0)) {
+            list_window = nullptr;
             MessageBeep(0);
             return;
         }
-        restore_place();
+        restore_list_place(list_window);
     } else if (!IsWindowVisible(list_window)) {
-        bring_back_on_screen();
+        bring_list_back_on_screen(list_window);
     }
-    refresh();
+    // Names may have changed while it was hidden; the activation that follows
+    // need not take the rows again.
+    show_rows(names_matter(rows) ? RETAKE_ALL : RETAKE_CHANGES);
     open_now = true;
+    quiet_activation = true;
     ShowWindow(list_window, SW_SHOWNORMAL);
     BringWindowToTop(list_window);
+    quiet_activation = false;
 }
 
 void bookmarks_changed()
@@ -515,7 +492,7 @@ void bookmarks_changed()
 void save_bookmarks_window_state()
 {
     if (!list_window) return;
-    save_place();
+    save_list_place(list_window, list_view, rows.order);
     host_write_int(module_instance, KEY_LIST_SHOWN, open_now ? 1 : 0);
 }
 

@@ -39,7 +39,7 @@ step "Plugins > Korvantis > Settings: the options ticked as a fresh install show
 sb_mark; sb_plugin_menu 3; sb_wait_window '^Settings$'
 sb_key Tab Tab Tab Tab Tab ctrl+d Tab ctrl+shift+comma Tab ctrl+shift+period
 sleep 1; sb_shot 02-settings
-sb_key Tab Tab Tab space
+sb_key Tab Tab Tab Tab space
 check "settings stored" sb_wait '^setting Korvantis hotkey_next__key=190$' 60
 
 step "three bookmarks on lines the sample names: Ctrl+D on row 7, the panel's # on row 13, the context menu on row 22"

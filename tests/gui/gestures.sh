@@ -109,9 +109,10 @@ check "Toggle Bookmark on the CPU pane's 00401003 adds it back, and the window f
 echo "== settings dialog of a fresh install: the options shown ticked, Ctrl+Shift+B typed into the toggle field, F2 into the previous one"
 sb_mark; sb_plugin_menu 3
 check "Plugins > Korvantis > Settings opens the dialog" sb_wait_window '^Settings$'
-# Focus starts on the first check box; 1011, 1012, OK, Cancel, 1015, then the toggle field.
+# Focus starts on the first check box; 1011, 1012, OK, Cancel, 1015, then the toggle field
+# (the four shortcut fields come last: from the next field, two Tabs wrap to 1011).
 # The boxes are left as the dialog shows them.
-sb_key Tab Tab Tab Tab Tab ctrl+shift+b Tab F2 Tab Tab Tab Tab space
+sb_key Tab Tab Tab Tab Tab ctrl+shift+b Tab F2 Tab Tab Tab Tab Tab space
 sb_wait '^action Korvantis 0 2 done$' 60
 check "OK stores Ctrl+Shift+B (66) as the toggle key" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -E '^setting Korvantis hotkey_toggle__' | cut -d' ' -f3 | tr '\n' ' ' | grep -qx 'hotkey_toggle__key=66 hotkey_toggle__alt=0 hotkey_toggle__shift=1 hotkey_toggle__ctrl=1 '"
@@ -134,7 +135,7 @@ check "an arrow key moves the selection without being offered" \
 echo "== settings dialog again: Ctrl+D typed into the toggle field"
 sb_mark; sb_plugin_menu 3
 check "the dialog opens again" sb_wait_window '^Settings$'
-sb_key Tab Tab Tab Tab Tab ctrl+d Tab Tab Tab Tab Tab space
+sb_key Tab Tab Tab Tab Tab ctrl+d Tab Tab Tab Tab Tab Tab space
 sb_wait '^action Korvantis 0 2 done$' 60
 check "OK stores Ctrl+D (68) as the toggle key and keeps the ticked options" \
   bash -c "tail -n +$((sb_mark_line + 1)) '$sb_trace' | grep -E '^setting Korvantis (hotkey_toggle__|auto_show)' | cut -d' ' -f3 | tr '\n' ' ' | grep -qx 'auto_show=1 hotkey_toggle__key=68 hotkey_toggle__alt=0 hotkey_toggle__shift=0 hotkey_toggle__ctrl=1 '"

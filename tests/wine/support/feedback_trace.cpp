@@ -39,6 +39,16 @@ std::string write_entry(const std::string& key, int value)
     return "write " + key + " " + std::to_string(value);
 }
 
+std::string name_entry(uint32_t address, int type, const std::string& text)
+{
+    return "name " + hex(address) + " " + hex(uint32_t(type)) + " " + text;
+}
+
+std::string redraw_entry()
+{
+    return "redraw";
+}
+
 std::vector<std::string> feedback_trace(const std::vector<HostCall>& calls)
 {
     std::vector<std::string> lines;
@@ -62,8 +72,13 @@ std::vector<std::string> feedback_trace(const std::vector<HostCall>& calls)
             break;
         }
         case HostOp::WriteInt: lines.push_back(write_entry(call.text, call.value)); break;
+        case HostOp::InsertName: lines.push_back(name_entry(call.address, call.emphasis, call.text)); break;
+        case HostOp::RedrawDisassembler: lines.push_back(redraw_entry()); break;
         case HostOp::ReadInt:
-        case HostOp::GetValue: break;
+        case HostOp::GetValue:
+        case HostOp::FindName:
+        case HostOp::FindModule:
+        case HostOp::COUNT: break;
         }
     }
     return lines;

@@ -1,6 +1,7 @@
 // The host calls a user or a project file would see, as one line each, in
-// order: log lines, notices, beeps, moves of the CPU window, records saved
-// and settings written. Reads of settings and of the CPU view are left out.
+// order: log lines, notices, beeps, moves of the CPU window, records saved,
+// settings written, names given and repaints of the CPU window. Reads (of
+// settings, the CPU view, names and modules) are left out.
 #pragma once
 
 #include <string>
@@ -17,5 +18,7 @@ std::string beep_entry();
 std::string goto_entry(uint32_t address);
 std::string save_entry(uint32_t address, bool stored);
 std::string write_entry(const std::string& key, int value);
+std::string name_entry(uint32_t address, int type, const std::string& text);
+std::string redraw_entry();
 // "Korvantis: ... line %X" texts with the address filled in.
 std::string hex(uint32_t value);
