@@ -10,5 +10,5 @@ extern HWND panel_window;          // the navigation panel, created at init
 
 // Plug-in name and version text, as shown in menus, titles and the About box.
 #define PLUGIN_NAME "Korvantis"
-#define PLUGIN_VERSION "1.5"
+#define PLUGIN_VERSION "1.6"
 #define PLUGIN_CREDIT "the Korvantis developers"

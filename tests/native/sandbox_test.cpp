@@ -26,7 +26,7 @@ TEST(SandboxMenuText, AcceptsWellFormedDescriptionsAndRejectsTheRest)
 {
     const MenuCase cases[] = {
         {"0 Show/Hide | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.2", 4, ""},
-        {"0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.5", 5, ""},
+        {"0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.6", 5, ""},
         {"0 Toggle Bookmark \t+[00401000]", 1, ""},
         {"255 Last", 1, ""},
         {"", 0, "empty"},

@@ -203,9 +203,9 @@ TEST_F(ContractTest, VersionBlockNamesTheProductAndVersionInOneEnglishUsTable)
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010005u);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010006u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010005u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010006u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0u);
 
     WORD* translation = nullptr;
@@ -220,11 +220,11 @@ TEST_F(ContractTest, VersionBlockNamesTheProductAndVersionInOneEnglishUsTable)
         const char* value;
     } strings[] = {
         {"FileDescription", "Set ultimate number of ollydbg bookmarks"},
-        {"FileVersion", "1, 5, 0, 0"},
+        {"FileVersion", "1, 6, 0, 0"},
         {"InternalName", "Korvantis"},
         {"OriginalFilename", "Korvantis.dll"},
         {"ProductName", "Korvantis"},
-        {"ProductVersion", "1, 5, 0, 0"},
+        {"ProductVersion", "1, 6, 0, 0"},
     };
     for (const auto& row : strings) {
         const std::string query = std::string("\\StringFileInfo\\040904b0\\") + row.key;

@@ -28,7 +28,7 @@ TEST_F(MenusTest, MainMenuListsTheFiveItemsInEightyTwoBytesWithoutAskingTheHost)
     char text[120];
     memset(text, 0x55, sizeof text);
     EXPECT_EQ(plugin.menu(MAIN, text, nullptr), 1);
-    EXPECT_STREQ(text, "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.5");
+    EXPECT_STREQ(text, "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.6");
     EXPECT_EQ(strchr(text, ','), nullptr) << "the debugger ends an item's text at a comma";
     for (size_t i = 82; i < sizeof text; ++i) ASSERT_EQ(text[i], 0x55) << "written beyond 82 bytes at " << i;
     EXPECT_TRUE(host_state.calls.empty());
@@ -180,7 +180,7 @@ TEST_F(MenusTest, AboutBoxIsAnInformationBoxOfTheHostWithFourLines)
     EXPECT_EQ(shown, message_box_call.text);
     EXPECT_EQ(box_owner, main_window);
 
-    const std::regex about("Korvantis plugin v1\\.5\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
+    const std::regex about("Korvantis plugin v1\\.6\n[^\r\n]+\n\nCompiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} "
                            "[0-9]{2}:[0-9]{2}:[0-9]{2}");
     EXPECT_TRUE(std::regex_match(shown, about)) << shown;
     EXPECT_TRUE(host_state.calls.empty());

@@ -214,7 +214,7 @@ public:  // the session below takes their addresses
         operation = "menu " + std::to_string(origin) + (has_item ? " item " + hex(a) + " active " + hex(active) : " no item");
         std::string text_expected;
         if (origin == MAIN) {
-            text_expected = "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.5";
+            text_expected = "0 Show/Hide | 4 Bookmark list | 1 Clear Bookmarks | 2 Settings | 3 Korvantis v1.6";
         } else if (origin == CPU && get("show_toggle_bookmark", 1) && has_item && active) {
             char text[64];
             snprintf(text, sizeof text, "0 Toggle Bookmark \t%c[%08X]", marks.count(a) ? '-' : '+', a);
