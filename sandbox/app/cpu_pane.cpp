@@ -23,6 +23,10 @@ HFONT code_font = nullptr;
 int row_height = 16;
 
 std::vector<CodeLine> program;  // empty while no program is open
+// The names as the pane read them when it last repainted on its own: like
+// the debugger's CPU window it shows a name given through the host only once
+// something repaints it (the host's Redrawdisassembler, a move, a scroll).
+NameTable shown_names;
 size_t selected = 0;
 size_t top_row = 0;
 // The pane's record as the plug-ins see it.
@@ -51,7 +55,7 @@ void select_row(size_t row, bool center)
     if (top_row + rows > program.size()) top_row = program.size() > rows ? program.size() - rows : 0;
     disasm_view.set_selected(program[row].address);
     SetScrollPos(cpu_pane, SB_VERT, int(top_row), TRUE);
-    InvalidateRect(cpu_pane, nullptr, TRUE);
+    redraw_cpu_pane();
     trace("select %08X row %u top %u", program[row].address, unsigned(row), unsigned(top_row));
 }
 
@@ -68,7 +72,7 @@ void paint(HWND window)
         RECT row = {0, int(i) * row_height, client.right, int(i + 1) * row_height};
         SetBkColor(dc, GetSysColor(is_selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
         SetTextColor(dc, GetSysColor(is_selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        const std::string text = row_text(program[top_row + i]);
+        const std::string text = row_text(program[top_row + i], shown_names);
         ExtTextOutA(dc, 4, row.top, ETO_OPAQUE, &row, text.c_str(), UINT(text.size()), nullptr);
     }
     SelectObject(dc, old_font);
@@ -82,7 +86,7 @@ void edit_name(int type)
     std::string text;
     if (!ask_name(cpu_pane, address, type, &text) || program.empty()) return;
     store_name(address, type, text);
-    InvalidateRect(cpu_pane, nullptr, TRUE);
+    redraw_cpu_pane();
 }
 
 // The moving keys move the selection, ':' and ';' edit the line's names; the
@@ -159,7 +163,7 @@ void scroll(WPARAM wparam)
     }
     top_row = top > last_top ? last_top : top;
     SetScrollPos(cpu_pane, SB_VERT, int(top_row), TRUE);
-    InvalidateRect(cpu_pane, nullptr, TRUE);
+    redraw_cpu_pane();
 }
 
 size_t row_at(LPARAM lparam)
@@ -210,6 +214,12 @@ LRESULT CALLBACK cpu_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
 
 }  // namespace
 
+void redraw_cpu_pane()
+{
+    shown_names = host_state.names;
+    InvalidateRect(cpu_pane, nullptr, TRUE);
+}
+
 void register_cpu_pane_class(HINSTANCE instance)
 {
     WNDCLASSA cpu_class = {};
@@ -237,7 +247,7 @@ void show_program(const std::vector<CodeLine>& lines, size_t top, size_t selecte
         disasm_view.set_selected(0);
         disasm_view.set_active(0);
         SetScrollRange(cpu_pane, SB_VERT, 0, 0, TRUE);
-        InvalidateRect(cpu_pane, nullptr, TRUE);
+        redraw_cpu_pane();
         return;
     }
     disasm_view.set_active(1);
@@ -283,4 +293,7 @@ void report_cpu_pane()
     POINT origin = {0, 0};
     ClientToScreen(cpu_pane, &origin);
     trace("cpu pane %ld %ld row %d top %u", origin.x, origin.y, row_height, unsigned(top_row));
+    for (size_t i = 0; i < visible_rows() && top_row + i < program.size(); ++i) {
+        trace("cpu row %u %s", unsigned(i), row_text(program[top_row + i], shown_names).c_str());
+    }
 }

@@ -25,5 +25,9 @@ bool program_is_open();
 void* disasm_view_record();
 // A plug-in's go-to: selects the line at address, centred when out of view.
 void go_to_code(uint32_t address);
-// Where the pane and its rows are, for the window report.
+// Draws the pane again with the names as they are now (its own moves do, and
+// the host's Redrawdisassembler).
+void redraw_cpu_pane();
+// Where the pane and its rows are, and the rows in view as the pane shows
+// them, for the window report.
 void report_cpu_pane();

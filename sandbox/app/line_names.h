@@ -11,9 +11,10 @@
 
 #include "sandbox/app/sample_program.h"
 
-// What a row shows: address, label, bytes, instruction, and the user's
-// comment, or the analysis' own comment where the user has none.
-std::string row_text(const CodeLine& line);
+// What a row shows with the given names: address, label, bytes,
+// instruction, and the user's comment, or the analysis' own comment where the
+// user has none.
+std::string row_text(const CodeLine& line, const NameTable& names);
 
 // Asks for the label or comment (type) of address in a small box over pane,
 // the current one filled in. True with the text in *text when confirmed
@@ -21,3 +22,7 @@ std::string row_text(const CodeLine& line);
 bool ask_name(HWND pane, uint32_t address, int type, std::string* text);
 // Gives address the name, or takes it away for an empty text.
 void store_name(uint32_t address, int type, const std::string& text);
+// A trace line for each name a plug-in gave through the host since the last
+// call, in the order given, so that the trace shows each beside what came
+// before and after it (the repaint that shows it).
+void trace_names_given();

@@ -1,5 +1,9 @@
 #include "sandbox/app/loaded_program.h"
 
+#include <windows.h>
+#include <string.h>
+
+#include <string>
 #include <vector>
 
 #include "sandbox/app/cpu_pane.h"
@@ -11,44 +15,60 @@
 
 namespace {
 
-// What the module argument of the project callbacks points at. The
-// debugger's module descriptor begins with the module's base and size, two
-// 32-bit values, which is all a plug-in reads of it.
-struct ModuleDescriptor {
-    uint32_t base;
-    uint32_t size;
-};
-ModuleDescriptor sample_module = {SAMPLE_LINKED_BASE, SAMPLE_IMAGE_SIZE};
+// Where the program is loaded, or was last.
+uint32_t loaded_base = SAMPLE_LINKED_BASE;
 
-// The program's names while it is closed, as they were at sample_module.base;
+// The program's names while it is closed, as they were at loaded_base;
 // before its first load it has the sample's own.
 bool loaded_before = false;
 NameTable kept_names;
 
+// The file the sample would be: SAMPLE.EXE beside the sandbox.
+std::string sample_path()
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    char* slash = length < sizeof path ? strrchr(path, '\\') : nullptr;
+    return slash ? std::string(path, size_t(slash - path) + 1) + "SAMPLE.EXE" : "SAMPLE.EXE";
+}
+
+// The program's module descriptor, as host_find_module answers it for an
+// address inside the program and as the project callbacks get it; null
+// while the program is closed.
+void* sample_module()
+{
+    return host_state.modules.empty() ? nullptr : host_state.modules.front().bytes;
+}
+
 void load(uint32_t base, size_t top_row, size_t selected_row)
 {
     if (loaded_before) {
-        host_state.names = names_moved(kept_names, sample_module.base, base, sample_module.size);
+        host_state.names = names_moved(kept_names, loaded_base, base, SAMPLE_IMAGE_SIZE);
     } else {
         host_state.names.clear();
         for (const LineName& name : sample_names(base)) host_state.names[{name.address, name.type}] = name.text;
         loaded_before = true;
     }
-    sample_module.base = base;
-    trace("module %08X size %X", sample_module.base, sample_module.size);
+    loaded_base = base;
+    // The debugger's one module here: the program, named as the debugger
+    // shortens a file name.
+    host_state.modules.clear();
+    add_module(base, SAMPLE_IMAGE_SIZE, "SAMPLE", sample_path());
+    trace("module %08X size %X", base, SAMPLE_IMAGE_SIZE);
     const std::vector<CodeLine> lines = sample_program(base);
     show_program(lines, top_row, selected_row);
     host_message(0, "Program SAMPLE loaded at %08X: %u lines from %08X to %08X", base, unsigned(lines.size()),
                  lines.front().address, lines.back().address);
-    open_project(&sample_module);
+    open_project(sample_module());
 }
 
-// The pane emptied; the names kept for the next load.
+// The pane emptied and the module gone; the names kept for the next load.
 void empty_pane()
 {
     kept_names = host_state.names;
     show_program({});
     host_state.names.clear();
+    host_state.modules.clear();
 }
 
 }  // namespace
@@ -60,13 +80,13 @@ void open_program(uint32_t base)
 
 void save_program_project()
 {
-    save_project(&sample_module);
+    save_project(sample_module());
 }
 
 void close_program()
 {
     if (!program_is_open()) return;
-    save_project(&sample_module);
+    save_project(sample_module());
     reset_plugins();
     empty_pane();
     host_message(0, "Program closed");
@@ -75,7 +95,7 @@ void close_program()
 void close_program_at_exit()
 {
     if (!program_is_open()) return;
-    save_project(&sample_module);
+    save_project(sample_module());
     empty_pane();
 }
 
@@ -90,5 +110,5 @@ void restart_program(uint32_t base)
 
 uint32_t program_base()
 {
-    return sample_module.base;
+    return loaded_base;
 }

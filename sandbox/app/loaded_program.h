@@ -1,6 +1,6 @@
 // The program in the CPU pane as the debugger holds its debuggee: the sample
-// loaded at a base, the module descriptor the plug-ins' project callbacks get
-// for it, and its labels and comments, carried from one load to the next
+// loaded at a base, its module descriptor (what Findmodule answers for its
+// addresses and the plug-ins' project callbacks get), and its labels and comments, carried from one load to the next
 // relative to the module as the debugger's project keeps them, so that they
 // follow the code to another base. One project file serves every base.
 #pragma once

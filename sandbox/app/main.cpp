@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "sandbox/app/line_names.h"
 #include "sandbox/app/loaded_program.h"
 #include "sandbox/app/plugin_host.h"
 #include "sandbox/app/plugin_stores.h"
@@ -93,9 +94,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         HWND owner = GetAncestor(message.hwnd, GA_ROOT);
         char class_name[16] = {};
         if (owner && owner != main_window) GetClassNameA(owner, class_name, sizeof class_name);
-        if (lstrcmpA(class_name, "#32770") == 0 && IsDialogMessageA(owner, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (lstrcmpA(class_name, "#32770") != 0 || !IsDialogMessageA(owner, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        // A name given with no repaint asked for is traced here.
+        trace_names_given();
     }
     unload_plugins();
     trace("exit");

@@ -1,6 +1,7 @@
 #include "sandbox/app/sandbox_window.h"
 
 #include "sandbox/app/cpu_pane.h"
+#include "sandbox/app/line_names.h"
 #include "sandbox/app/loaded_program.h"
 #include "sandbox/app/log_pane.h"
 #include "sandbox/app/owned_windows.h"
@@ -41,6 +42,14 @@ void on_log(uint32_t address, int emphasis, const char* line)
 {
     trace("log %08X %d %s", address, emphasis, line);
     show_log_line(address, emphasis, line);
+}
+
+// The names a plug-in gave before asking for the repaint, then the repaint.
+void on_redraw_disassembler()
+{
+    trace_names_given();
+    trace("redraw disassembler");
+    redraw_cpu_pane();
 }
 
 void layout(HWND window)
@@ -164,6 +173,7 @@ HWND create_sandbox_window(HINSTANCE instance)
     host_state.on_log = on_log;
     host_state.on_notice = on_notice;
     host_state.on_goto = go_to_code;
+    host_state.on_redraw_disassembler = on_redraw_disassembler;
     host_state.keep_calls = 64;  // the go-to reads only the last one
     host_state.disasm_view = disasm_view_record();
     set_host_ui({show_log_line});

@@ -10,7 +10,7 @@
 
 namespace {
 
-// A report list view's visible rows as the list shows them: each row's place
+// A report list view's headings, and its visible rows as the list shows them: each row's place
 // on the screen and its cells' texts, read through the list itself (an
 // owner-data list asks its owner for them), for the gesture tests to click
 // and read.
@@ -18,6 +18,19 @@ void report_list_rows(HWND list)
 {
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     const int columns = header ? int(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    // The headings as drawn, a sort mark in one of them, with their widths.
+    std::string headings;
+    for (int column = 0; column < columns; ++column) {
+        char text[64] = {};  // the headings are single words
+        HDITEMA item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(header, HDM_GETITEMA, WPARAM(column), LPARAM(&item));
+        const int width = int(SendMessageA(list, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
+        headings += " " + std::to_string(width) + " \"" + text + "\"";
+    }
+    trace("headings of %p%s", static_cast<void*>(list), headings.c_str());
     const int first = int(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     const int shown = int(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
     const int count = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

@@ -46,11 +46,18 @@ sb_since() {
   tail -n +"$((sb_mark_line + 1))" "$sb_trace"
 }
 
+# sb_since_has EXTENDED-REGEX: a trace line after the mark matches. grep
+# reads to the end: one that stopped at the first match would cut tail off
+# mid-write, and under pipefail its broken pipe would fail the match.
+sb_since_has() {
+  sb_since | grep -E -- "$1" >/dev/null
+}
+
 # sb_wait EXTENDED-REGEX [seconds]: a trace line after the mark matches.
 sb_wait() {
   local pattern=$1 limit=${2:-60} waited=0
-  while ! sb_since | grep -Eq -- "$pattern"; do
-    if ! kill -0 "$sb_pid" 2>/dev/null && ! sb_since | grep -Eq -- "$pattern"; then
+  while ! sb_since_has "$pattern"; do
+    if ! kill -0 "$sb_pid" 2>/dev/null && ! sb_since_has "$pattern"; then
       echo "sandbox ended while waiting for: $pattern"
       return 1
     fi
@@ -135,9 +142,46 @@ sb_list_row() {
   grep -E "^row [0-9]+ of .* cells [0-9]+ \"$1\"" "$sb_trace" | tail -1
 }
 
-# The cells of the last report's rows, one row a line: ADDRESS/LABEL/COMMENT.
+# The cells of the last report's rows, one row a line: ADDRESS/MODULE/LABEL/COMMENT.
 sb_list_cells() {
-  sb_since | grep '^row ' | awk -F'"' '{print $2 "/" $4 "/" $6}'
+  sb_since | grep '^row ' | awk -F'"' '{print $2 "/" $4 "/" $6 "/" $8}'
+}
+
+# The last report's list headings as drawn, separated by "/".
+sb_list_headings() {
+  sb_since | grep '^headings ' | tail -1 | awk -F'"' '{for (i = 2; i <= NF; i += 2) printf "%s%s", (i > 2 ? "/" : ""), $i; print ""}'
+}
+
+# sb_click_heading COLUMN: clicks the list's heading of that column (0 = the
+# first), found from the header's place and the columns' widths in the report.
+sb_click_heading() {
+  local left top bottom x
+  read -r left top _ bottom <<<"$(grep -E '^child .* class SysHeader32 ' "$sb_trace" | tail -1 |
+    awk '{for (i = 1; i <= NF; i++) if ($i == "rect") print $(i + 1), $(i + 2), $(i + 3), $(i + 4)}')"
+  x=$(grep -E '^headings ' "$sb_trace" | tail -1 | awk -F'"' -v column="$1" '{
+    x = 0
+    for (c = 0; 2 * c + 1 < NF; c++) {
+      n = split($(2 * c + 1), before, " ")
+      if (c == column) { print x + int(before[n] / 2); exit }
+      x += before[n]
+    }
+  }')
+  xdotool mousemove "$((left + x))" "$(((top + bottom) / 2))" click 1
+  sleep 0.5
+}
+
+# sb_click_child ID: clicks the middle of a control of that id in the last report.
+sb_click_child() {
+  local point
+  point=$(grep -E "^child .* id $1 class " "$sb_trace" | tail -1 |
+    awk '{for (i = 1; i <= NF; i++) if ($i == "rect") print int(($(i + 1) + $(i + 3)) / 2), int(($(i + 2) + $(i + 4)) / 2)}')
+  xdotool mousemove ${point% *} ${point#* } click 1
+  sleep 0.5
+}
+
+# The last report's CPU pane row showing ADDRESS, as the pane draws it.
+sb_cpu_row() {
+  sb_since | grep -E "^cpu row [0-9]+ $1 " | tail -1 | cut -d' ' -f4-
 }
 
 # sb_click_list_row ADDRESS [CLICKS]: clicks the row's address cell.
@@ -207,7 +251,7 @@ check() {
 
 # A trace line after the mark matches (does not wait).
 seen() {
-  sb_since | grep -Eq -- "$1"
+  sb_since_has "$1"
 }
 
 equals() {

@@ -3,7 +3,8 @@
 # changed in the dialog, three bookmarks set by shortcut, panel and context
 # menu, navigation both ways including failed searches, the project saved,
 # the program closed (plug-ins reset), reopened and its bookmarks replayed,
-# then a fourth bookmark, a comment typed with ';' and the Bookmarks window.
+# then a fourth bookmark, a comment typed with ';' and the Bookmarks window:
+# a label given from it with ':', its rows sorted by label and filtered.
 # Leaves numbered screenshots, the host's trace (sandbox.log) and its stores
 # in OUT_DIR; exits non-zero when a step did not have its effect.
 # Usage: sandbox/tour/tour.sh OUT_DIR BUILD_DIR   (under a display, e.g. xvfb-run)
@@ -16,9 +17,9 @@ rm -f "$out"/*.png
 
 sb_prepare "$build/gui-run/tour" "$build/hosts/sandbox/OLLYDBG.EXE"
 # The panel where a user left it, at the right of the code, and the Bookmarks
-# window wide enough for its three columns, over the right of the main window
+# window wide enough for its four columns, over the right of the main window
 # (clear of the log pane, which the driver clicks to reach the menus).
-printf '[Plugin Korvantis]\ntop=40\nleft=700\nlist_left=740\nlist_top=300\nlist_width=530\nlist_height=170\n' >"$sb_dir/ollydbg.ini"
+printf '[Plugin Korvantis]\ntop=40\nleft=700\nlist_left=655\nlist_top=300\nlist_width=615\nlist_height=190\n' >"$sb_dir/ollydbg.ini"
 dll=${KORVANTIS_DLL:-$(sb_winpath "$build/Korvantis.dll")}
 
 step() { echo "-- $*"; }
@@ -97,11 +98,30 @@ sb_mark; sb_plugin_menu 1
 check "the window opens counting four" sb_wait_window '^Bookmarks \(4\)$'
 sb_report
 check "its rows with the debugger's labels and comments" equals "$(sb_list_cells | tr '\n' '|')" \
-  "00401000/main/entry: checks the key|0040100D//key from argument 1|0040101B//0: wrong key|0040102F/decrypt_string/|"
+  "00401000/SAMPLE/main/entry: checks the key|0040100D/SAMPLE//key from argument 1|0040101B/SAMPLE//0: wrong key|0040102F/SAMPLE/decrypt_string/|"
 # A row chosen, the window active, the shot of the window alone.
 sb_click_list_row 0040101B; sleep 1
 read -r left top right bottom <<<"$(grep -E '^window .* "Bookmarks \(4\)" visible 1 ' "$sb_trace" | tail -1 | awk '{for (i = 1; i <= NF; i++) if ($i == "rect") print $(i + 1), $(i + 2), $(i + 3), $(i + 4)}')"
 sb_shot 09-bookmarks-window "$((right - left))x$((bottom - top))+$left+$top"
+
+step "in the window: ':' on 0040101B's row names it check_key, a click on the Label heading sorts, key typed in the filter"
+sb_mark; sb_key colon
+check "':' asks for the row's label" sb_wait_window '^Label at 0040101B$'
+xdotool type --delay 60 "check_key"; sleep 0.5; sb_shot 10-name-dialog 1280x700+0+0
+sb_key Return; sb_wait '^redraw disassembler$' 30
+check "OK gives the label through the debugger, then has the CPU pane redrawn" \
+  equals "$(sb_since | grep -E '^(insert name|redraw)' | tr '\n' '|')" 'insert name 0040101B 31 "check_key"|redraw disassembler|'
+sb_click_heading 2; sb_click_child 1022; xdotool type --delay 60 "key"; sleep 1
+sb_report
+check "the CPU pane shows the label" bash -c "grep -qE '^cpu row [0-9]+ 0040101B  check_key ' '$sb_trace'"
+check "three of the four hold key, in label order, the nameless last" \
+  equals "$(sb_window_title '^Bookmarks')|$(sb_list_headings)|$(sb_list_cells | tr '\n' '|')" \
+  "Bookmarks (3 of 4)|Address/Module/Label ^/Comment|0040101B/SAMPLE/check_key/0: wrong key|00401000/SAMPLE/main/entry: checks the key|0040100D/SAMPLE//key from argument 1|"
+read -r left top right bottom <<<"$(grep -E '^window .* "Bookmarks \(3 of 4\)" visible 1 ' "$sb_trace" | tail -1 | awk '{for (i = 1; i <= NF; i++) if ($i == "rect") print $(i + 1), $(i + 2), $(i + 3), $(i + 4)}')"
+# The field keeps the focus the report took: the window is shown as the user
+# left it, typing.
+sb_click_child 1022; sb_key End; sleep 1
+sb_shot 11-bookmarks-filtered "$((right - left))x$((bottom - top))+$left+$top"
 
 step "File > Exit"
 sb_stop

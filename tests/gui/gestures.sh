@@ -70,15 +70,15 @@ echo "== the Bookmarks window: opened from the Plugins menu, a label typed with 
 sb_mark; sb_plugin_menu 1
 check "Plugins > Korvantis > Bookmark list opens it, counting five" sb_wait_window '^Bookmarks \(5\)$'
 sb_report
-check "its rows: the five in address order, with the sample's label and comment" \
+check "its rows: the five in address order, in the module SAMPLE, with the sample's label and comment" \
   equals "$(sb_list_cells | tr '\n' ' ')" \
-  "00401000/main/ 00401003// 00401008// 0040100D//key from argument 1 00401013// "
+  "00401000/SAMPLE/main/ 00401003/SAMPLE// 00401008/SAMPLE// 0040100D/SAMPLE//key from argument 1 00401013/SAMPLE// "
 # The label cell of 00401008's row, as the screen shows it: one colour while
 # empty, more once text is drawn in it.
-read -r _ _ _ _ _ row_left row_top _ row_bottom _ address_width _ label_width _ <<<"$(sb_list_row 00401008)"
+read -r _ _ _ _ _ row_left row_top _ row_bottom _ address_width _ module_width _ label_width _ <<<"$(sb_list_row 00401008)"
 label_cell_drawn() {
   local colours
-  colours=$(import -window root -crop "$((label_width - 8))x$((row_bottom - row_top - 2))+$((row_left + address_width + 4))+$((row_top + 1))" \
+  colours=$(import -window root -crop "$((label_width - 8))x$((row_bottom - row_top - 2))+$((row_left + address_width + module_width + 4))+$((row_top + 1))" \
     +repage png:- | convert - -format %k info:)
   [ "$colours" -gt 1 ] || { echo "     the label cell is one colour: nothing drawn in it"; return 1; }
 }
@@ -105,6 +105,43 @@ sb_mark; sb_click_row 2; sb_click_row 2 3; sb_wait '^context menu open' 30; slee
 sb_wait '^log 00401003 -1 Korvantis: Bookmark added to line 401003$' 30; sleep 1
 check "Toggle Bookmark on the CPU pane's 00401003 adds it back, and the window follows" \
   equals "$(sb_window_title '^Bookmarks')" "Bookmarks (5)"
+
+echo "== the Bookmarks window: a filter typed, the headings clicked, a comment given with ';'"
+sb_report
+sb_click_child 1022; xdotool type --delay 100 N; sleep 1
+check "N typed in the filter field keeps main's row and the row whose comment holds an n" \
+  equals "$(sb_window_title '^Bookmarks')" "Bookmarks (2 of 5)"
+xdotool type --delay 100 T; sleep 1
+sb_report
+check "NT keeps only the row of \"key from argument 1\", and the title says so" \
+  equals "$(sb_window_title '^Bookmarks')|$(sb_list_cells | tr '\n' ' ')" \
+  "Bookmarks (1 of 5)|0040100D/SAMPLE//key from argument 1 "
+sb_click_child 1022; sb_key Escape; sleep 1
+check "Esc in the field clears the filter: all five, the title without the count shown" \
+  equals "$(sb_window_title '^Bookmarks')" "Bookmarks (5)"
+sb_click_heading 2; sb_report
+check "a click on the Label heading sorts by label, the named rows first, and marks the heading" \
+  equals "$(sb_list_headings)|$(sb_list_cells | cut -d/ -f1,3 | tr '\n' ' ')" \
+  "Address/Module/Label ^/Comment|00401000/main 00401008/my_label 00401003/ 0040100D/ 00401013/ "
+sb_click_heading 2; sb_report
+check "a second click reverses it, the rows without a label still last in address order" \
+  equals "$(sb_list_headings)|$(sb_list_cells | cut -d/ -f1,3 | tr '\n' ' ')" \
+  "Address/Module/Label v/Comment|00401008/my_label 00401000/main 00401003/ 0040100D/ 00401013/ "
+sb_click_list_row 00401013
+sb_mark; sb_key semicolon
+check "';' on the row of 00401013 asks for its comment" sb_wait_window '^Comment at 00401013$'
+xdotool type --delay 100 "checked in the window"; sb_key Return
+sb_wait '^redraw disassembler$' 30
+check "OK gives the comment through Insertname, then has the CPU pane redrawn" \
+  equals "$(sb_since | grep -E '^(insert name|redraw)' | tr '\n' '|')" \
+  'insert name 00401013 36 "checked in the window"|redraw disassembler|'
+sb_report
+check "the CPU pane's comment column shows it" bash -c "grep -qE '^cpu row [0-9]+ 00401013 .*; checked in the window\$' '$sb_trace'"
+check "and so does the window's row" equals "$(sb_list_cells | grep '^00401013/')" "00401013/SAMPLE//checked in the window"
+sb_click_heading 0; sb_report
+check "a click on the Address heading puts the rows back in address order" \
+  equals "$(sb_list_headings)|$(sb_list_cells | cut -d/ -f1 | tr '\n' ' ')" \
+  "Address ^/Module/Label/Comment|00401000 00401003 00401008 0040100D 00401013 "
 
 echo "== settings dialog of a fresh install: the options shown ticked, Ctrl+Shift+B typed into the toggle field, F2 into the previous one"
 sb_mark; sb_plugin_menu 3
@@ -195,9 +232,9 @@ sb_mark; sb_click_button 1003; sb_wait '^select 00501037 ' 30
 check "> comes back to decrypt_loop" seen '^goto 00501037 \(0, 00501037, 0, 0, 13\)$'
 sb_report
 ctrl_d_line=$(printf '%08X' $((0x$sel + 0x100000)))
-check "the Bookmarks window lists the eight at their new addresses with their labels and comments, my_label typed with ':' among them" \
+check "the Bookmarks window lists the eight at their new addresses in the moved module with their labels and comments, my_label typed with ':' and the comment given in the window among them" \
   equals "$(sb_list_cells | tr '\n' ' ')" \
-  "00501000/main/ 00501003// 00501008/my_label/ 0050100D//key from argument 1 00501013// $ctrl_d_line// 0050102F/decrypt_string/ 00501037/decrypt_loop/next byte of the text "
+  "00501000/SAMPLE/main/ 00501003/SAMPLE// 00501008/SAMPLE/my_label/ 0050100D/SAMPLE//key from argument 1 00501013/SAMPLE//checked in the window $ctrl_d_line/SAMPLE// 0050102F/SAMPLE/decrypt_string/ 00501037/SAMPLE/decrypt_loop/next byte of the text "
 sb_mark; sb_file a; sb_wait '^host 0 Project read: ' 60
 check "Restart at another base again: back at 00400000, and the move is logged" \
   seen '^log 00400000 -1 Korvantis: Program moved from 500000 to 400000; its bookmarks move with it$'
