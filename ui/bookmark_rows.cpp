@@ -98,17 +98,21 @@ bool passes(const BookmarkRows& rows, uint32_t address)
 }
 
 // What the row of address sorts by in a module or name column, cut to what a
-// cell shows; answers its length, 0 for none.
+// cell shows and upper-cased, so that keys compare byte by byte; answers its
+// length, 0 for none.
 int sort_key(uint32_t address, int column, char key[KEY_BYTES])
 {
+    int kept;
     if (column == ROW_MODULE) {
         module_name(address, key);
-        return int(strlen(key));
+        kept = int(strlen(key));
+    } else {
+        const int length = read_into_scratch(address, name_type(column));
+        kept = length < CELL_CHARACTERS ? length : CELL_CHARACTERS;
+        if (kept) memcpy(key, scratch.bytes, size_t(kept));
+        key[kept] = 0;
     }
-    const int length = read_into_scratch(address, name_type(column));
-    const int kept = length < CELL_CHARACTERS ? length : CELL_CHARACTERS;
-    if (kept) memcpy(key, scratch.bytes, size_t(kept));
-    key[kept] = 0;
+    for (int i = 0; i < kept; ++i) key[i] = fold(key[i]);
     return kept;
 }
 
@@ -118,7 +122,7 @@ int compare_keys(const char* a, const char* b, bool descending)
 {
     if (!*a || !*b) return int(!*a) - int(!*b);
     for (;; ++a, ++b) {
-        const unsigned char x = static_cast<unsigned char>(fold(*a)), y = static_cast<unsigned char>(fold(*b));
+        const unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
         if (x != y || !x) return descending ? int(y) - int(x) : int(x) - int(y);
     }
 }
@@ -207,7 +211,9 @@ int by_key(const void* a, const void* b)
 }
 
 // Sorts the shown rows, which come in address order. Each key is read once;
-// when no memory is left for the keys the rows stay in address order.
+// the rows without one keep that order after the others, so only the rows
+// with a key are sorted. When no memory is left for the keys the rows stay
+// in address order.
 void sort_shown(BookmarkRows& rows)
 {
     const int count = rows.shown_count;
@@ -221,23 +227,30 @@ void sort_shown(BookmarkRows& rows)
         return;
     }
     if (count < 2) return;
+    // The rows with a key from the front of entries, those without from the back.
     SortEntry* entries = static_cast<SortEntry*>(malloc(size_t(count) * sizeof(SortEntry)));
     Block keys = {nullptr, 0, 0};
     bool whole = entries != nullptr;
+    int keyed = 0;
     char key[KEY_BYTES];
     for (int i = 0; whole && i < count; ++i) {
         const size_t length = size_t(sort_key(rows.shown[i], rows.order.column, key)) + 1;
+        if (length == 1) {
+            entries[count - 1 - (i - keyed)] = {rows.shown[i], 0};
+            continue;
+        }
         whole = make_room(keys, keys.used + length);
         if (!whole) break;
         memcpy(keys.bytes + keys.used, key, length);
-        entries[i] = {rows.shown[i], uint32_t(keys.used)};
+        entries[keyed++] = {rows.shown[i], uint32_t(keys.used)};
         keys.used += length;
     }
     if (whole) {
         sort_keys = keys.bytes;
         sort_descending = rows.order.descending;
-        qsort(entries, size_t(count), sizeof(SortEntry), by_key);
-        for (int i = 0; i < count; ++i) rows.shown[i] = entries[i].address;
+        qsort(entries, size_t(keyed), sizeof(SortEntry), by_key);
+        for (int i = 0; i < keyed; ++i) rows.shown[i] = entries[i].address;
+        for (int i = keyed; i < count; ++i) rows.shown[i] = entries[count - 1 - (i - keyed)].address;
     }
     free(entries);
     free(keys.bytes);

@@ -3,9 +3,11 @@
 // drives it. Times what a user waits for at 1,000 and 10,000 bookmarks: a
 // toggle shortcut, a navigation shortcut, the context menu's description and
 // a project load of 10,000 own records; and the module's load plus start.
-// Then the Bookmarks window over 100,000 bookmarks with labels and comments:
-// opening it, a toggle and a navigation with it open and closed, and a
-// project load of 10,000 records with it open and closed.
+// Then the Bookmarks window over 100,000 bookmarks, half of them with a
+// label and a comment: opening it, a toggle and a navigation with it open and
+// closed; text typed into its filter, a sort by label both ways, toggles with
+// a filter or a label sort set, opening and activating it with either set;
+// and a project load of 10,000 records with it open and closed.
 //
 // Every figure that involves the panel title is taken twice, interleaved
 // round by round: "user" with the real SetWindowTextA (a caption repaint in
@@ -17,7 +19,8 @@
 // window_profile.h). Output: one tab-separated line per timed call,
 //   measurement  N  mode  microseconds (milliseconds for replay_*)
 // to the file named by the first argument; scripts/bench takes the medians.
-// Usage: OLLYDBG.EXE results.tsv [rounds [own]]
+// Usage: OLLYDBG.EXE results.tsv [rounds [own | window]]; "window" takes the
+// Bookmarks window's figures alone, in own rounds.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -173,22 +176,35 @@ BOOL CALLBACK find_owned(HWND window, LPARAM param)
     return FALSE;
 }
 
-// Labels and comments at the density a program's analysis leaves them (every
-// 10th bookmark has a label, every 7th a comment), so that every screen of
-// rows drawn asks the debugger for names.
+// What the filter finds in every named bookmark's label, and in nothing else.
+const char* const LABEL_PREFIX = "check_key_";
+
+// Gives the bookmark at address a label and a comment that tell it apart
+// by number.
+void name_line(uint32_t address, unsigned number)
+{
+    char text[64];  // the longer of the two texts below with a ten-digit number
+    snprintf(text, sizeof text, "%s%u", LABEL_PREFIX, number);
+    host_state.names[{address, NAME_LABEL}] = text;
+    snprintf(text, sizeof text, "compares the key with the stored hash, block %u", number);
+    host_state.names[{address, NAME_COMMENT}] = text;
+}
+
+void unname_line(uint32_t address)
+{
+    host_state.names.erase({address, NAME_LABEL});
+    host_state.names.erase({address, NAME_COMMENT});
+}
+
+// Half the bookmarks (every even one) have a label and a comment, so that a
+// filter or a sort by name reads a name for every row and finds one for half
+// of them. The first 65,280 lie in the program's module, 12,288 further on
+// in a DLL whose short name fills its eight bytes, the rest in no module.
 void name_bookmarks(unsigned n)
 {
-    char text[64];  // the longer of the two texts below with a six-digit number
-    for (unsigned i = 0; i < n; ++i) {
-        if (i % 10 == 0) {
-            snprintf(text, sizeof text, "check_key_%u", i);
-            host_state.names[{stored(i), NAME_LABEL}] = text;
-        }
-        if (i % 7 == 0) {
-            snprintf(text, sizeof text, "compares the key with the stored hash, block %u", i);
-            host_state.names[{stored(i), NAME_COMMENT}] = text;
-        }
-    }
+    for (unsigned i = 0; i < n; i += 2) name_line(stored(i), i);
+    add_module(0x400000, 0x100000, "crackme", "C:\\crackme\\crackme.exe");
+    add_module(0x540000, 0x30000, "kernel32", "C:\\windows\\system32\\kernel32.dll");
 }
 
 void emit_profile(const char* measurement, unsigned n, const char* mode, const double spent[PLACE_COUNT])
@@ -476,27 +492,35 @@ struct Bench {
         check((IsWindowVisible(list_window()) != 0) == open, "the window is open or closed as asked");
     }
 
-    // The main menu's code and the message loop until nothing is left to do:
-    // the window shown and its first screen of rows painted. In the own
-    // rounds the time is also split by place.
-    void time_open(const char* measurement, unsigned n, bool own)
+    // A gesture on the window, timed from a settled start: op alone
+    // (".call") and op with the message loop run until nothing is left to do
+    // after it (the window's refresh and repaint). When profiled the time is
+    // also split by place.
+    template <class Op>
+    void time_settled(const char* measurement, unsigned n, const char* mode, bool profiled, Op op)
     {
-        const char* mode = own ? "own" : "user";
-        const unsigned names = host_state.counts[int(HostOp::FindName)];
         settle();
-        if (own) start_profile();
+        if (profiled) start_profile();
         const double t0 = now_us();
-        open_list();
+        op();
         const double t1 = now_us();
         pump();
         const double t2 = now_us();
         double spent[PLACE_COUNT];
-        if (own) stop_profile(spent);
+        if (profiled) stop_profile(spent);
         emit(measurement, n, mode, t2 - t0);
         emit((std::string(measurement) + ".call").c_str(), n, mode, t1 - t0);
-        if (own) emit_profile(measurement, n, mode, spent);
+        if (profiled) emit_profile(measurement, n, mode, spent);
+    }
+
+    // The main menu's code and the message loop until nothing is left to do:
+    // the window shown and its first screen of rows painted.
+    void time_open(const char* measurement, unsigned n, bool own, int expected = -1)
+    {
+        const unsigned names = host_state.counts[int(HostOp::FindName)];
+        time_settled(measurement, n, own ? "own" : "user", own, [&] { open_list(); });
         check(IsWindowVisible(list_window()) != 0, "the window was shown");
-        check(rows_shown() == int(n), "the window shows every bookmark");
+        check(rows_shown() == (expected < 0 ? int(n) : expected), "the window shows every bookmark that passes");
         check(host_state.counts[int(HostOp::FindName)] > names, "painting the rows asked the debugger for names");
     }
 
@@ -620,6 +644,153 @@ struct Bench {
         }
     }
 
+    // --- Filter and sort over WINDOW_N bookmarks, half of them named.
+
+    HWND filter_field() const { return FindWindowExA(list_window(), nullptr, "Edit", nullptr); }
+    HWND list_view() const { return FindWindowExA(list_window(), nullptr, WC_LISTVIEWA, nullptr); }
+
+    // Text typed at the end of the filter field, a key at a time, faster
+    // than the message loop turns.
+    void type_filter(const char* text)
+    {
+        HWND field = filter_field();
+        for (const char* c = text; *c; ++c) {
+            const char key[2] = {*c, 0};
+            const LRESULT end = SendMessageA(field, WM_GETTEXTLENGTH, 0, 0);
+            SendMessageA(field, EM_SETSEL, WPARAM(end), end);
+            SendMessageA(field, EM_REPLACESEL, TRUE, LPARAM(key));
+        }
+    }
+
+    void clear_filter() { SendMessageA(filter_field(), WM_SETTEXT, 0, LPARAM("")); }
+
+    // A click on a column heading, as the list view tells its dialog.
+    void click_heading(int column)
+    {
+        NMLISTVIEW note = {};
+        note.hdr.hwndFrom = list_view();
+        note.hdr.idFrom = UINT_PTR(GetDlgCtrlID(note.hdr.hwndFrom));
+        note.hdr.code = LVN_COLUMNCLICK;
+        note.iItem = -1;
+        note.iSubItem = column;
+        SendMessageA(list_window(), WM_NOTIFY, note.hdr.idFrom, LPARAM(&note));
+    }
+
+    // The debugger's CPU window, then the Bookmarks window again.
+    void activate_from_main()
+    {
+        SendMessageA(list_window(), WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(main_window));
+    }
+
+    std::string cell(int row, int column) const
+    {
+        char text[300] = {};  // a cell of the longest name shown, cut with "..."
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(list_view(), LVM_GETITEMTEXTA, WPARAM(row), LPARAM(&item));
+        return text;
+    }
+
+    // Times text typed into the empty field until the rows are filtered and
+    // painted, then checks how many pass; the field is emptied again after,
+    // that pass timed too.
+    void time_filter(const char* measurement, const char* text, int passing, unsigned n)
+    {
+        const unsigned names = host_state.counts[int(HostOp::FindName)];
+        time_settled(measurement, n, "own", true, [&] { type_filter(text); });
+        check(rows_shown() == passing, "the filter passes the rows that hold its text");
+        // A pass asks the debugger at least twice a row (each name's length,
+        // then the name when there is one): at most 3n times for these
+        // filters, so a second pass would pass 4n.
+        check(host_state.counts[int(HostOp::FindName)] - names < 4 * n, "the keys typed gave one filtering pass");
+        time_settled("filter_cleared", n, "own", true, [&] { clear_filter(); });
+        check(rows_shown() == int(n), "the emptied filter shows every row");
+    }
+
+    // The first click on the Label heading sorts ascending, the second
+    // descending; named rows first either way. A click on Address puts the
+    // rows back in address order.
+    void time_sort(unsigned n)
+    {
+        time_settled("sort_label_ascending", n, "own", true, [&] { click_heading(2); });
+        check(cell(0, 2) == "check_key_0" && cell(int(n) - 1, 2).empty(), "the labels ascend, the nameless last");
+        time_settled("sort_label_descending", n, "own", true, [&] { click_heading(2); });
+        check(cell(0, 2) == "check_key_99998" && cell(int(n) - 1, 2).empty(),
+              "the labels descend, the nameless last");
+        click_heading(0);
+        pump();
+        check(cell(0, 0) == "00401000", "the address order is back");
+    }
+
+    // Opening again, and the window activated from the debugger's window
+    // after a name changed there, with a filter set and with the rows sorted
+    // by label.
+    void time_open_and_activate(unsigned n)
+    {
+        type_filter(LABEL_PREFIX);
+        set_list_open(false);
+        time_open("window_reopen_filtered", n, true, int(n / 2));
+        name_line(stored(1), 1);
+        time_settled("activate_filtered", n, "own", true, [&] { activate_from_main(); });
+        check(rows_shown() == int(n / 2 + 1), "the activation filtered again, with the new label");
+        unname_line(stored(1));
+        clear_filter();
+        click_heading(2);
+        set_list_open(false);
+        time_open("window_reopen_sorted", n, true);
+        host_state.names[{stored(1), NAME_LABEL}] = "aaa";
+        time_settled("activate_sorted", n, "own", true, [&] { activate_from_main(); });
+        check(cell(0, 2) == "aaa", "the activation sorted again, the new label first");
+        unname_line(stored(1));
+        click_heading(0);
+        pump();
+    }
+
+    // Toggles with the window open and neither a filter nor a sort set
+    // ("plain"), with the label filter set, and with the rows sorted by
+    // label; half the toggled lines have names that pass the filter. The
+    // state that goes first turns round by round.
+    void time_toggles_with_names(unsigned n, int round)
+    {
+        static const char* const STATES[] = {"plain", "filtered", "sorted"};
+        for (int k = 0; k < 3; ++k) {
+            const int state = (round + k) % 3;
+            if (state == 1) type_filter(LABEL_PREFIX);
+            if (state == 2) click_heading(2);
+            pump();
+            const int before = rows_shown();
+            const std::vector<uint32_t> lines = new_lines(n, 20);
+            for (size_t i = 0; i < lines.size(); i += 2) name_line(lines[i], unsigned(n + i));
+            each_pumped("toggle_add", STATES[state], lines, [&](uint32_t a) { shortcut(KEY_TOGGLE, a); });
+            const int added = rows_shown() - before;
+            check(added == int(state == 1 ? (lines.size() + 1) / 2 : lines.size()),
+                  "the window showed the added bookmarks that pass");
+            each_pumped("toggle_remove", STATES[state], lines, [&](uint32_t a) { shortcut(KEY_TOGGLE, a); });
+            check(rows_shown() == before, "the window showed every removal");
+            for (uint32_t a : lines) unname_line(a);
+            if (state == 1) clear_filter();
+            if (state == 2) click_heading(0);
+            pump();
+        }
+    }
+
+    void window_filter_rounds(unsigned n, int rounds)
+    {
+        title_mode(true);
+        set_list_open(true);
+        for (int r = 0; r < rounds; ++r) {
+            time_filter("filter_half", LABEL_PREFIX, int(n / 2), n);
+            // Found only in the comments of 4242 and 42420 to 42428.
+            time_filter("filter_few", "BLOCK 4242", 6, n);
+            time_sort(n);
+            time_toggles_with_names(n, r);
+            time_open_and_activate(n);
+        }
+        check(rows_shown() == int(n), "the filter and sort rounds left every row shown");
+    }
+
     void window_rounds(int rounds, bool with_user)
     {
         fresh_host();
@@ -636,6 +807,7 @@ struct Bench {
         window_open_rounds(WINDOW_N, rounds, with_user);
         window_gesture_rounds(WINDOW_N, rounds);
         window_refresh_profile(WINDOW_N, std::max(2, rounds / 3));
+        window_filter_rounds(WINDOW_N, rounds);
         expect_count(WINDOW_N, "list unchanged by the window's gestures");
         // Last: a load replaces the list.
         window_load_rounds(10000, rounds);
@@ -649,7 +821,7 @@ int main(int argc, char** argv)
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     if (argc < 2) {
-        fprintf(stderr, "usage: OLLYDBG.EXE results.tsv [rounds]\n");
+        fprintf(stderr, "usage: OLLYDBG.EXE results.tsv [rounds [own | window]]\n");
         return 2;
     }
     out = fopen(argv[1], "w");
@@ -658,8 +830,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const int rounds = argc > 2 ? atoi(argv[2]) : 15;
-    // "own" leaves out the rounds with the real title call.
-    const bool with_user = !(argc > 3 && strcmp(argv[3], "own") == 0);
+    // "own" and "window" leave out the rounds with the real title call.
+    const char* const only = argc > 3 ? argv[3] : "";
+    const bool with_user = strcmp(only, "own") != 0 && strcmp(only, "window") != 0;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
 
@@ -667,10 +840,12 @@ int main(int argc, char** argv)
     bench.main_window = create_main_window();
     pump();
     host_state.read_setting = read_setting;
-    bench.load_and_init(rounds + 1);
-    if (with_user) bench.title_call(rounds);
-    for (unsigned n : {1000u, 10000u}) bench.per_size(n, rounds, with_user);
-    bench.replay_rounds(10000, std::max(3, rounds / 3), with_user);
+    if (strcmp(only, "window") != 0) {
+        bench.load_and_init(rounds + 1);
+        if (with_user) bench.title_call(rounds);
+        for (unsigned n : {1000u, 10000u}) bench.per_size(n, rounds, with_user);
+        bench.replay_rounds(10000, std::max(3, rounds / 3), with_user);
+    }
     bench.window_rounds(rounds, with_user);
     fclose(out);
     if (failures) fprintf(stderr, "bench_host: %d checks failed\n", failures);
