@@ -273,8 +273,7 @@ bool pass(BookmarkRows& rows)
 // empty model, when no memory is left.
 bool take_bookmarks(BookmarkRows& rows)
 {
-    int count = 0;
-    for (const BookmarkNode* node = bookmark_list.first(); node; node = node->next) ++count;
+    const int count = int(bookmark_list.count());
     free(rows.all);
     rows.all = count ? static_cast<uint32_t*>(malloc(size_t(count) * sizeof(uint32_t))) : nullptr;
     rows.all_count = 0;

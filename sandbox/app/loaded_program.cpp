@@ -42,13 +42,14 @@ void* sample_module()
 
 void load(uint32_t base, size_t top_row, size_t selected_row)
 {
-    if (loaded_before) {
-        host_state.names = names_moved(kept_names, loaded_base, base, SAMPLE_IMAGE_SIZE);
-    } else {
-        host_state.names.clear();
-        for (const LineName& name : sample_names(base)) host_state.names[{name.address, name.type}] = name.text;
+    // The first load starts from the sample's own names where it is linked.
+    if (!loaded_before) {
+        kept_names.clear();
+        for (const LineName& name : sample_names()) kept_names[{name.address, name.type}] = name.text;
+        loaded_base = SAMPLE_LINKED_BASE;
         loaded_before = true;
     }
+    host_state.names = names_moved(kept_names, loaded_base, base, SAMPLE_IMAGE_SIZE);
     loaded_base = base;
     // The debugger's one module here: the program, named as the debugger
     // shortens a file name.

@@ -171,11 +171,11 @@ std::vector<CodeLine> sample_program(uint32_t base)
     return lines;
 }
 
-std::vector<LineName> sample_names(uint32_t base)
+std::vector<LineName> sample_names()
 {
     // A small decryption routine as someone who worked through the code
     // would have named it: the entry, the key check and the loop.
-    std::vector<LineName> names = {
+    return {
         {0x00401000, NAME_LABEL, "main"},
         {0x0040100D, NAME_COMMENT, "key from argument 1"},
         {0x0040101B, NAME_COMMENT, "0: wrong key"},
@@ -187,8 +187,6 @@ std::vector<LineName> sample_names(uint32_t base)
         {0x004013C0, NAME_LABEL, "check_key"},
         {0x004013D4, NAME_COMMENT, "\"Wrong key\" box"},
     };
-    for (LineName& name : names) name.address += base - SAMPLE_LINKED_BASE;
-    return names;
 }
 
 NameTable names_moved(const NameTable& names, uint32_t from, uint32_t to, uint32_t size)

@@ -38,8 +38,9 @@ struct LineName {
     const char* text;
 };
 
-// The sample's own labels and comments, each on a line of sample_program(base).
-std::vector<LineName> sample_names(uint32_t base = SAMPLE_LINKED_BASE);
+// The sample's own labels and comments, each on a line of sample_program()
+// where the program is linked; names_moved places them at another base.
+std::vector<LineName> sample_names();
 
 // Names by (address, type), as the host's names table holds them.
 typedef std::map<std::pair<uint32_t, int>, std::string> NameTable;

@@ -10,6 +10,13 @@
 
 namespace {
 
+// One column's entry in a report line: its width and the text shown in it.
+std::string column_entry(HWND list, int column, const char* text)
+{
+    const int width = int(SendMessageA(list, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
+    return " " + std::to_string(width) + " \"" + text + "\"";
+}
+
 // A report list view's headings, and its visible rows as the list shows them: each row's place
 // on the screen and its cells' texts, read through the list itself (an
 // owner-data list asks its owner for them), for the gesture tests to click
@@ -27,8 +34,7 @@ void report_list_rows(HWND list)
         item.pszText = text;
         item.cchTextMax = sizeof text;
         SendMessageA(header, HDM_GETITEMA, WPARAM(column), LPARAM(&item));
-        const int width = int(SendMessageA(list, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
-        headings += " " + std::to_string(width) + " \"" + text + "\"";
+        headings += column_entry(list, column, text);
     }
     trace("headings of %p%s", static_cast<void*>(list), headings.c_str());
     const int first = int(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
@@ -46,8 +52,7 @@ void report_list_rows(HWND list)
             item.pszText = cell;
             item.cchTextMax = sizeof cell;
             SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), LPARAM(&item));
-            const int width = int(SendMessageA(list, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
-            line += " " + std::to_string(width) + " \"" + cell + "\"";
+            line += column_entry(list, column, cell);
         }
         trace("row %d of %p rect %ld %ld %ld %ld cells%s", row, static_cast<void*>(list), rect.left, rect.top,
               rect.right, rect.bottom, line.c_str());
