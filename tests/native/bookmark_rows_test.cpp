@@ -148,17 +148,4 @@ TEST(BookmarkRows, ChangesTakenOneAtATimeGiveTheRowsOfAWholePassInEveryOrder)
     bookmark_list.clear();
 }
 
-TEST(BookmarkRows, ListSortHoldsColumnAndDirectionAndAnyOtherValueGivesAscendingAddress)
-{
-    for (int value = 0; value < 8; ++value) {
-        const RowOrder order = order_from_setting(value);
-        EXPECT_EQ(order.column, value / 2);
-        EXPECT_EQ(order.descending, value % 2 == 1);
-        EXPECT_EQ(order_setting(order), value);
-    }
-    for (int value : {-1, 8, 0x7FFFFFFF}) {
-        EXPECT_EQ(order_setting(order_from_setting(value)), 0) << value;
-    }
-}
-
 }  // namespace
